@@ -1,0 +1,11 @@
+#include "serial/discovery.h"
+#include "serial/posix/discovery_sysfs.h"
+
+namespace serial {
+
+// The port device opens a listed name as /dev/NAME, which is how udev names tty devices.
+std::vector<std::string> ListSerialPorts() {
+  return posix::ListSysfsSerialPorts("/sys");
+}
+
+}  // namespace serial

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "serial/discovery.h"
+#include "serial/posix/discovery_sysfs.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using serial::posix::ListSysfsSerialPorts;
+using Names = std::vector<std::string>;
+
+// A sysfs look-alike: class/tty/NAME links to devices/.../tty/NAME, as the kernel lays it out.
+class FakeSysfs : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::path(::testing::TempDir()) / "sysfs.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    fs::create_directories(root_ / "class" / "tty");
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  // device_dir empty: a virtual tty. uart_type empty: no "type" attribute.
+  void AddTty(const std::string& name, const std::string& device_dir,
+              const std::string& uart_type = "") {
+    const fs::path parent = device_dir.empty() ? fs::path("devices/virtual") : fs::path(device_dir);
+    const fs::path node = root_ / parent / "tty" / name;
+    fs::create_directories(node);
+    if (!device_dir.empty()) {
+      fs::create_directories(root_ / device_dir);
+      fs::create_directory_symlink(fs::relative(root_ / device_dir, node), node / "device");
+    }
+    if (!uart_type.empty()) std::ofstream(node / "type") << uart_type << "\n";
+    fs::create_directory_symlink(fs::relative(node, root_ / "class" / "tty"),
+                                 root_ / "class" / "tty" / name);
+  }
+
+  // The listing order of class/tty itself, for checking that discovery keeps it.
+  Names DirectoryOrder(const Names& wanted) const {
+    Names order;
+    for (const auto& entry : fs::directory_iterator(root_ / "class" / "tty")) {
+      const std::string name = entry.path().filename().string();
+      if (std::find(wanted.begin(), wanted.end(), name) != wanted.end()) order.push_back(name);
+    }
+    return order;
+  }
+
+  fs::path root_;
+};
+
+TEST_F(FakeSysfs, ListsUsbAcmAndFittedUartsButNoVirtualTtysOrEmptySlots) {
+  AddTty("tty0", "");
+  AddTty("console", "");
+  AddTty("ptmx", "");
+  AddTty("ttyUSB0", "devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/ttyUSB0");
+  AddTty("ttyACM0", "devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0");
+  AddTty("ttyS0", "devices/pnp0/00:05", "4");
+  AddTty("ttyS1", "devices/platform/serial8250", "0");
+  AddTty("ttyS2", "devices/platform/serial8250", "0");
+  AddTty("ttyS3", "devices/platform/serial8250", "0");
+  AddTty("ttyAMA0", "devices/platform/fe201000.serial", "91");
+
+  const Names present = {"ttyUSB0", "ttyACM0", "ttyS0", "ttyAMA0"};
+  EXPECT_EQ(ListSysfsSerialPorts(root_), DirectoryOrder(present));
+}
+
+TEST_F(FakeSysfs, KeepsAPortWhoseUartTypeCannotBeRead) {
+  // Only a readable 0 proves a slot empty; anything else with a device behind it is kept.
+  AddTty("ttyS4", "devices/pnp0/00:06", "garbage");
+  AddTty("ttyS5", "devices/pnp0/00:07");
+  fs::create_directory(root_ / "devices/pnp0/00:07/tty/ttyS5/type");
+  EXPECT_EQ(ListSysfsSerialPorts(root_), DirectoryOrder({"ttyS4", "ttyS5"}));
+}
+
+TEST_F(FakeSysfs, ADanglingDeviceLinkIsNoPort) {
+  AddTty("ttyUSB1", "devices/usb2/2-1");
+  fs::remove_all(root_ / "devices/usb2");
+  EXPECT_TRUE(ListSysfsSerialPorts(root_).empty());
+}
+
+TEST_F(FakeSysfs, MissingOrUnreadableTreeGivesAnEmptyList) {
+  EXPECT_TRUE(ListSysfsSerialPorts(root_ / "nowhere").empty());
+  EXPECT_TRUE(ListSysfsSerialPorts(root_).empty());  // class/tty holds nothing
+
+  fs::remove_all(root_ / "class" / "tty");
+  std::ofstream(root_ / "class" / "tty") << "not a folder";
+  EXPECT_TRUE(ListSysfsSerialPorts(root_).empty());
+  EXPECT_TRUE(ListSysfsSerialPorts("").empty());
+}
+
+TEST(ListSerialPorts, EveryNameOnThisMachineIsAPortWithADevice) {
+  for (const std::string& name : serial::ListSerialPorts()) {
+    EXPECT_TRUE(fs::exists(fs::path("/sys/class/tty") / name / "device")) << name;
+    EXPECT_EQ(name.find('/'), std::string::npos) << name;
+  }
+}
+
+}  // namespace
