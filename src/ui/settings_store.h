@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace ui {
+
+class ESettingsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The remembered settings: an INI file read afresh by every call. Constructing the store
+// touches nothing on disk; the file is created by the first WriteValue.
+class TSettingsStore {
+ public:
+  explicit TSettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
+
+  // True when the section holds at least one key.
+  bool HasSection(const std::string& section) const;
+  // At most kMaxValue bytes of the value; default_value when the file, section or key is
+  // missing (a key with an empty value reads as empty).
+  std::string ReadValue(const std::string& section, const std::string& key,
+                        const std::string& default_value) const;
+  // Replaces or adds the key, adding the section at the end and the file if missing. The file
+  // is replaced whole, so a failure leaves the old one as it was. Throws ESettingsError
+  // "Unable to write to <file>", also for a value holding a line break.
+  void WriteValue(const std::string& section, const std::string& key, const std::string& value);
+
+  const std::filesystem::path& FileName() const { return file_; }
+
+  static constexpr std::size_t kMaxValue = 2047;
+
+ private:
+  std::filesystem::path file_;
+};
+
+// The executable's path with its extension replaced by ".ini" (or ".ini" appended).
+std::filesystem::path SettingsPathFor(const std::filesystem::path& executable);
+// SettingsPathFor the running executable.
+std::filesystem::path DefaultSettingsPath();
+
+}  // namespace ui
