@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "serial/comm_settings.h"
+
+namespace serial {
+
+// One opened port of the operating system; the platform backend implements it. Destroying it
+// closes the port, and only happens once no thread uses it any more.
+class CommDevice {
+ public:
+  virtual ~CommDevice() = default;
+
+  // User-interface thread. Each raises ECommError with its message on failure.
+  virtual void ApplyLine(const TLineSettings& line) = 0;  // "Error writing dcb (%d), %s"
+  virtual void SetupBuffers(std::int32_t readSize, std::int32_t writeSize) = 0;
+  // Bytes waiting in the driver's input queue ("Error retrieving statistics (%d), %s").
+  virtual std::int32_t BytesWaiting() = 0;
+  // Line-error flags (CE_...) since the last call, cleared by it; raises like BytesWaiting.
+  virtual std::uint32_t TakeLineErrors() = 0;
+  // Up to count bytes: what is waiting at once; otherwise waits up to firstByte for a first
+  // byte, then returns once gap passes without a further one ("Read error (%d), %s").
+  virtual std::int32_t Read(std::uint8_t* buffer, std::int32_t count,
+                            std::chrono::milliseconds firstByte, std::chrono::milliseconds gap) = 0;
+
+  // Event thread: blocks until bytes arrive, the line fails or Wake. Bytes that arrived while
+  // nobody waited are reported by the next call.
+  enum class Event { Received, LineFailed, Woken };
+  virtual Event WaitEvent() = 0;
+  // Event thread, after LineFailed: WaitEvent no longer watches the port, only for Wake.
+  virtual void StopWatching() = 0;
+
+  // Writer thread: writes some of the n bytes, waiting while the driver has no room. Returns
+  // how many were written (at least 1), 0 after Wake, or -errno when the write failed.
+  virtual std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) = 0;
+
+  // Any thread: releases WaitEvent and Write for good (the opening is ending).
+  virtual void Wake() = 0;
+};
+
+// Opens the port with the given name (the backend decides what the name means).
+// "Specified device not found (%s)." or "Can't open specified device %s (Error %d, %s)".
+std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name);
+
+}  // namespace serial

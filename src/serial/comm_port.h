@@ -1,0 +1,158 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "serial/comm_error.h"
+#include "serial/comm_settings.h"
+#include "serial/ui_dispatcher.h"
+#include "transfer/port.h"
+
+namespace serial {
+
+class CommDevice;
+class Handover;
+class TransmitQueue;
+
+// The serial port device: opens a port by name, configures the line, queues outgoing bytes for
+// a writer thread and tells the user-interface thread when bytes have arrived.
+//
+// Threading contract
+// - The user-interface thread (the one that runs the dispatcher's event loop) makes every call
+//   below and runs every event handler. Nothing here is safe to call from another thread.
+// - While open, two background threads exist: the event thread waits for line events and hands
+//   each notification to the user-interface thread, blocking until it has run there; the writer
+//   thread transmits what WriteBuf queued and, when the queue runs empty, hands OnTxEmpty over
+//   the same way. Neither thread ever calls a handler itself.
+// - Settings, handlers, the open device and the flags of the current opening belong to the
+//   user-interface thread and take no lock. The threads get what they need (the device, the
+//   queue, the hand-over) at Open and keep it until Close has joined them; the device's
+//   descriptor is closed only after both threads have ended.
+// - The transmit queue's mutex guards its bytes and count (WriteBuf appends, the writer removes);
+//   the writer never holds it during write(2). The hand-over's mutex guards the completion of
+//   each handed-over call and the released flag of the opening.
+// - Blocking: WriteBuf waits up to WriteTimeout for room, ReadBuf up to ReadTimeout for a first
+//   byte, Close joins the threads (they are released at once, also when Close runs inside an
+//   OnRxChar handler that the event thread is waiting for) and then pauses ClosePause.
+class TCommPort : public transfer::Port {
+ public:
+  using TNotifyEvent = std::function<void(TCommPort& sender)>;
+  using TRxCharEvent = std::function<void(TCommPort& sender, std::int32_t count)>;
+  using TErrorEvent = std::function<void(TCommPort& sender, std::uint32_t errors)>;
+  // Where exceptions raised inside a notification go (the application's error report).
+  using TErrorReport = std::function<void(std::exception_ptr error)>;
+
+  // ui must outlive the port.
+  explicit TCommPort(UiDispatcher& ui);
+  ~TCommPort() override;  // closes without OnClose
+  TCommPort(const TCommPort&) = delete;
+  TCommPort& operator=(const TCommPort&) = delete;
+
+  // transfer::Port
+  std::string DeviceName() const override { return deviceName_; }
+  bool Active() const override;
+  void Open() override;
+  std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override;
+  std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
+
+  void Close();
+
+  // Settings. The ones marked "closed only" raise ECommError kPortIsOpen while open and keep
+  // their value; line settings are re-applied at once while open when UpdateDCB is true.
+  void SetDeviceName(const std::string& name);  // closed only
+  std::int32_t PortNum() const { return portNum_; }
+  void SetPortNum(std::int32_t portNum);  // closed only
+  TBaudRate Baudrate() const { return baudrate_; }
+  void SetBaudrate(TBaudRate rate);  // anything but brUser also sets UserBaudrate to 0
+  std::int32_t UserBaudrate() const { return userBaudrate_; }
+  void SetUserBaudrate(std::int32_t rate);  // also sets Baudrate to brUser
+  TParity Parity() const { return line_.Parity; }
+  void SetParity(TParity parity);
+  TDatabits Databits() const { return line_.Databits; }
+  void SetDatabits(TDatabits databits);
+  TStopbits Stopbits() const { return line_.Stopbits; }
+  void SetStopbits(TStopbits stopbits);
+  const TFlowControl& FlowControl() const { return line_.FlowControl; }
+  void SetFlowControl(const TFlowControl& flow);
+  TCommOptions Options() const { return line_.Options; }
+  void SetOptions(TCommOptions options);
+  const TEventChars& EventChars() const { return line_.EventChars; }
+  void SetEventChars(const TEventChars& chars);  // always re-applies
+  const TBuffers& Buffers() const { return buffers_; }
+  void SetBuffers(const TBuffers& buffers);  // closed only
+  void SetReadTimeout(std::int32_t ms) { buffers_.ReadTimeout = ms; }
+  void SetWriteTimeout(std::int32_t ms) { buffers_.WriteTimeout = ms; }
+  TCommEvents MonitorEvents() const { return monitorEvents_; }
+  void SetMonitorEvents(TCommEvents events);  // closed only
+  TThreadPriority EventPriority() const { return eventPriority_; }
+  void SetEventPriority(TThreadPriority priority);
+  TThreadPriority WritePriority() const { return writePriority_; }
+  void SetWritePriority(TThreadPriority priority);
+  bool DirectWrite() const { return directWrite_; }
+  void SetDirectWrite(bool direct);  // closed only
+  bool UpdateDCB() const { return updateDcb_; }
+  void SetUpdateDCB(bool update);  // closed only
+  bool AutoOpen() const { return autoOpen_; }
+  void SetAutoOpen(bool autoOpen) { autoOpen_ = autoOpen; }
+  // The pause that ends Close (300 ms); tests shorten it.
+  std::chrono::milliseconds ClosePause() const { return closePause_; }
+  void SetClosePause(std::chrono::milliseconds pause) { closePause_ = pause; }
+
+  // Events, raised on the user-interface thread.
+  TNotifyEvent OnOpen;
+  TNotifyEvent OnClose;
+  TErrorEvent OnError;
+  TRxCharEvent OnRxChar;  // count is the number of bytes waiting, at least 1
+  void SetOnTxEmpty(TNotifyEvent handler);
+  TErrorReport ErrorReport;  // unset: the message goes to standard error
+
+ private:
+  TLineSettings LineSettings() const;
+  void ApplyLine();
+  void ChangeLine(const std::function<void()>& change);
+  void RefuseWhileOpen() const;
+  void StopThreads();
+  void CloseDevice(bool raiseOnClose);
+  void EventLoop(CommDevice& device, Handover& handover);
+  void WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& handover);
+  void Dispatch(std::uint32_t mask);
+  void DispatchTxEmpty();
+  void DispatchWriteFailure();
+  void Report(std::exception_ptr error);
+
+  UiDispatcher& ui_;
+  std::string deviceName_ = "COM%d";
+  std::int32_t portNum_ = 0;
+  TBaudRate baudrate_ = TBaudRate::br1200;
+  std::int32_t userBaudrate_ = 0;
+  TLineSettings line_;
+  TBuffers buffers_;
+  TCommEvents monitorEvents_{TCommEvent::ceError, TCommEvent::ceRxChar, TCommEvent::ceTxEmpty};
+  TThreadPriority eventPriority_ = TThreadPriority::tpNormal;
+  TThreadPriority writePriority_ = TThreadPriority::tpHighest;
+  bool directWrite_ = false;
+  bool updateDcb_ = true;
+  bool autoOpen_ = false;
+  std::chrono::milliseconds closePause_{300};
+  TNotifyEvent onTxEmpty_;
+
+  // The current opening; all empty while closed.
+  std::unique_ptr<CommDevice> device_;
+  std::shared_ptr<Handover> handover_;
+  std::unique_ptr<TransmitQueue> queue_;
+  std::thread eventThread_;
+  std::thread writerThread_;
+  bool lineFailureReported_ = false;
+  // Read by the threads: whether OnTxEmpty needs a hand-over at all, and how many bytes ReadBuf
+  // has taken (the event thread re-notifies at once for bytes a handler left unread).
+  std::atomic<bool> txEmptyAssigned_{false};
+  std::atomic<std::uint64_t> bytesRead_{0};
+};
+
+}  // namespace serial

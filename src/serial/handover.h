@@ -1,0 +1,33 @@
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "serial/ui_dispatcher.h"
+
+namespace serial {
+
+// Synchronous calls from a background thread into the user-interface thread, for one opening
+// of a port. Release ends every wait at once and drops the calls that have not started, so a
+// thread waiting here never keeps the user-interface thread from closing the port.
+class Handover : public std::enable_shared_from_this<Handover> {
+ public:
+  explicit Handover(UiDispatcher& ui) : ui_(ui) {}
+
+  // Background thread: runs call on the user-interface thread and returns true once it has
+  // returned there; false when released first (a call already running goes on to its end).
+  bool Run(std::function<void()> call);
+  // User-interface thread.
+  void Release();
+
+ private:
+  struct Call;
+  UiDispatcher& ui_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool released_ = false;
+};
+
+}  // namespace serial
