@@ -30,14 +30,4 @@ TEST(IniText, ByteOrderMarkAndMissingFinalLineEnd) {
   EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[PortName]\nName=COM3\nOther=1\n");
 }
 
-TEST(IniText, RefusesNamesThatCannotBeWrittenAsOneLine) {
-  TIniText ini("");
-  EXPECT_FALSE(ini.Set("A]", "Name", "x"));
-  EXPECT_FALSE(ini.Set("A", "Na=me", "x"));
-  EXPECT_FALSE(ini.Set("A", ";Name", "x"));
-  EXPECT_FALSE(ini.Set("A\n", "Name", "x"));
-  EXPECT_FALSE(ini.Set("", "Name", "x"));
-  EXPECT_EQ(ini.Text(), "");
-}
-
 }  // namespace
