@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "h2b/errors.h"
+
+namespace h2b {
+
+// Converts an Intel HEX file into the flat binary image the boot loader is sent: image
+// offset 0 up to the last data byte, gaps 0xFF. The image is written afresh into the
+// current directory under ImageFileName(hexFileName); an image already there is first
+// moved to its backup name unless that name is taken. Returns the image's name, or ""
+// when hexFileName names no existing file (then nothing is touched).
+// Throws EFileError or EConvertError with the message for the user.
+std::string ConvertHexFile(const std::string& hexFileName);
+
+}  // namespace h2b

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "h2b/errors.h"
+
+namespace h2b {
+
+// The operating system's text for errno value err, without trailing blanks, control
+// characters or full stops, so that it can end a sentence of our own.
+std::string SystemErrorText(int err);
+
+// The absolute, lexically normalised form of name; an empty name stays empty.
+std::string FullPath(const std::string& name);
+
+// EFileError with the text `<action> file "<full path>". <system text>`, e.g.
+// FileError("Cannot open", "app.hex", ENOENT).
+EFileError FileError(const char* action, const std::string& name, int err);
+
+}  // namespace h2b

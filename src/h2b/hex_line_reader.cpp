@@ -1,0 +1,91 @@
+#include "h2b/hex_line_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "h2b/file_errors.h"
+
+namespace h2b {
+
+namespace {
+constexpr std::size_t kChunk = 1 << 20;
+}
+
+HexLineReader::HexLineReader(const std::string& fileName) : fileName_(fileName) {
+  fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) throw FileError("Cannot open", fileName, errno);
+}
+
+HexLineReader::~HexLineReader() {
+  ::close(fd_);
+}
+
+bool HexLineReader::Fill() {
+  if (atEnd_) return false;
+  if (begin_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (buffer_.size() - end_ < kChunk) buffer_.resize(end_ + kChunk);
+  ssize_t count;
+  do {
+    count = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+  } while (count < 0 && errno == EINTR);
+  // Nothing names a read failure of the HEX file apart from its opening.
+  if (count < 0) throw FileError("Cannot open", fileName_, errno);
+  if (count == 0) {
+    atEnd_ = true;
+    return false;
+  }
+  const char* nul = static_cast<const char*>(std::memchr(buffer_.data() + end_, 0, count));
+  if (nul != nullptr) {
+    end_ = nul - buffer_.data();
+    atEnd_ = true;
+  } else {
+    end_ += count;
+  }
+  return true;
+}
+
+void HexLineReader::ReadAll() {
+  while (Fill()) {
+  }
+}
+
+bool HexLineReader::IsSameFile(const std::string& name) const {
+  struct stat mine, other;
+  return ::fstat(fd_, &mine) == 0 && ::stat(name.c_str(), &other) == 0 &&
+         mine.st_dev == other.st_dev && mine.st_ino == other.st_ino;
+}
+
+bool HexLineReader::Next(std::string_view& line) {
+  std::size_t scan = begin_;
+  for (;;) {
+    if (skipLf_ && begin_ < end_) {
+      skipLf_ = false;
+      if (buffer_[begin_] == '\n') scan = ++begin_;
+    }
+    const char* data = buffer_.data();
+    while (scan < end_ && data[scan] != '\n' && data[scan] != '\r') ++scan;
+    if (scan < end_) {
+      line = std::string_view(data + begin_, scan - begin_);
+      skipLf_ = data[scan] == '\r';
+      begin_ = scan + 1;
+      return true;
+    }
+    const std::size_t scanned = scan - begin_;
+    if (!Fill()) break;
+    scan = begin_ + scanned;
+  }
+  if (begin_ == end_) return false;
+  line = std::string_view(buffer_.data() + begin_, end_ - begin_);
+  begin_ = end_;
+  return true;
+}
+
+}  // namespace h2b

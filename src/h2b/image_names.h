@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace h2b {
+
+// The image's name for a HEX file: its file-name part (after the last "/") with the
+// extension (from the last "." on) replaced by ".BIN", or ".BIN" appended when it has none.
+std::string ImageFileName(const std::string& hexFileName);
+
+// The backup name of an image: ".BAK" in place of its ".BIN".
+std::string BackupFileName(const std::string& imageFileName);
+
+// True when name exists and is not a folder.
+bool IsExistingFile(const std::string& name);
+
+// Moves an existing image aside to its backup name, never replacing a file that already
+// carries that name. Returns whether the image was moved.
+bool MoveToBackup(const std::string& imageFileName);
+
+}  // namespace h2b

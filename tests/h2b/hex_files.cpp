@@ -1,0 +1,86 @@
+#include "hex_files.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace h2b_test {
+
+namespace {
+
+std::string Record(std::uint8_t type, std::uint16_t address, const Bytes& data) {
+  Bytes fields = {static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(address >> 8),
+                  static_cast<std::uint8_t>(address), type};
+  fields.insert(fields.end(), data.begin(), data.end());
+  std::uint8_t sum = 0;
+  for (std::uint8_t b : fields) sum += b;
+  fields.push_back(static_cast<std::uint8_t>(-sum));
+  std::string line = ":";
+  char digits[3];
+  for (std::uint8_t b : fields) {
+    std::snprintf(digits, sizeof digits, "%02X", b);
+    line += digits;
+  }
+  return line + "\r\n";
+}
+
+Bytes Word(std::uint16_t value) {
+  return {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)};
+}
+
+}  // namespace
+
+std::string DataRecord(std::uint16_t address, const Bytes& data) {
+  return Record(0x00, address, data);
+}
+std::string SegmentRecord(std::uint16_t segment) {
+  return Record(0x02, 0, Word(segment));
+}
+std::string LinearRecord(std::uint16_t upper) {
+  return Record(0x04, 0, Word(upper));
+}
+std::string EndRecord() {
+  return Record(0x01, 0, {});
+}
+
+void Place(Bytes& image, std::uint64_t offset, const Bytes& data) {
+  if (image.size() < offset + data.size()) image.resize(offset + data.size(), 0xFF);
+  std::copy(data.begin(), data.end(), image.begin() + offset);
+}
+
+void WriteFile(const std::string& name, const std::string& text) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  out << text;
+  if (!out.flush()) throw std::runtime_error("cannot write " + name);
+}
+
+Bytes ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + name);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string& name) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(name, error));
+}
+
+TempDir::TempDir() : previous_(std::filesystem::current_path().string()) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "h2b-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  std::filesystem::current_path(pattern);
+  // The name the converter will see, with any symbolic links of the temp folder resolved.
+  path_ = std::filesystem::current_path().string();
+}
+
+TempDir::~TempDir() {
+  std::error_code error;
+  std::filesystem::current_path(previous_, error);
+  std::filesystem::remove_all(path_, error);
+}
+
+}  // namespace h2b_test

@@ -1,0 +1,119 @@
+// Where the image goes, its backup, and reading it back for a download.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "h2b/convert_hex_file.h"
+#include "h2b/hex_image_source.h"
+#include "h2b/image_file_stream.h"
+#include "h2b/image_names.h"
+#include "hex_files.h"
+
+namespace h2b_test {
+namespace {
+
+TEST(ImageNames, ExtensionIsReplacedInTheFileNamePart) {
+  EXPECT_EQ(h2b::ImageFileName("app.hex"), "app.BIN");
+  EXPECT_EQ(h2b::ImageFileName("app.old.hex"), "app.old.BIN");
+  EXPECT_EQ(h2b::ImageFileName("firmware"), "firmware.BIN");
+  EXPECT_EQ(h2b::ImageFileName("/home/u/v1.2/firmware"), "firmware.BIN");
+  EXPECT_EQ(h2b::ImageFileName("../src/boot.ihx"), "boot.BIN");
+  // Backslash and colon are ordinary file-name characters here.
+  EXPECT_EQ(h2b::ImageFileName("C:\\work\\app.hex"), "C:\\work\\app.BIN");
+  EXPECT_EQ(h2b::ImageFileName("d/a:b.hex"), "a:b.BIN");
+  EXPECT_EQ(h2b::BackupFileName("app.old.BIN"), "app.old.BAK");
+}
+
+class ImageFiles : public testing::Test {
+ protected:
+  TempDir dir_;
+};
+
+TEST_F(ImageFiles, ImageIsWrittenInTheCurrentFolder) {
+  std::filesystem::create_directories("hex/v1.0");
+  WriteFile("hex/v1.0/app.hex", DataRecord(0, {1, 2}));
+  EXPECT_EQ(h2b::ConvertHexFile(dir_.Path() + "/hex/v1.0/app.hex"), "app.BIN");
+  EXPECT_EQ(ReadFile("app.BIN"), Bytes({1, 2}));
+  EXPECT_FALSE(Exists("hex/v1.0/app.BIN"));
+}
+
+TEST_F(ImageFiles, BackupIsMadeOnceAndNeverReplaced) {
+  std::filesystem::create_directory("hex");
+  for (std::uint8_t version = 1; version <= 3; ++version) {
+    WriteFile("hex/app.hex", DataRecord(0, {version}));
+    EXPECT_EQ(h2b::ConvertHexFile("hex/app.hex"), "app.BIN");
+  }
+  EXPECT_EQ(ReadFile("app.BIN"), Bytes({3}));
+  EXPECT_EQ(ReadFile("app.BAK"), Bytes({1}));
+}
+
+TEST_F(ImageFiles, FolderNamedLikeTheImageIsNotMovedAside) {
+  std::filesystem::create_directory("app.BIN");
+  WriteFile("app.hex", "");
+  EXPECT_THROW(h2b::ConvertHexFile("app.hex"), h2b::EFileError);
+  EXPECT_FALSE(Exists("app.BAK"));
+}
+
+// Converting NAME.BIN in the current folder while NAME.BAK exists: the image replaces the
+// HEX file, which must have been read completely first.
+TEST_F(ImageFiles, HexFileThatIsItsOwnImageIsReadBeforeItIsReplaced) {
+  WriteFile("app.BAK", "backup");
+  std::string text;
+  Bytes expected;
+  // Longer than one read of the HEX file.
+  for (std::uint32_t offset = 0; offset < 1u << 20; offset += 32) {
+    const Bytes data(32, static_cast<std::uint8_t>(offset >> 12));
+    if (offset % 0x10000 == 0) text += LinearRecord(static_cast<std::uint16_t>(offset >> 16));
+    text += DataRecord(static_cast<std::uint16_t>(offset), data);
+    Place(expected, offset, data);
+  }
+  WriteFile("app.BIN", text);
+  EXPECT_EQ(h2b::ConvertHexFile("app.BIN"), "app.BIN");
+  EXPECT_EQ(ReadFile("app.BIN"), expected);
+  EXPECT_EQ(ReadFile("app.BAK").size(), 6u);
+}
+
+TEST_F(ImageFiles, SourceOpensTheFreshImageForReading) {
+  Bytes expected;
+  Place(expected, 0x100, Bytes(100, 0x42));
+  WriteFile("app.hex", DataRecord(0x100, Bytes(100, 0x42)));
+  h2b::HexImageSource source;
+  const auto stream = source.OpenImage("app.hex");
+  ASSERT_EQ(stream->Size(), expected.size());
+  Bytes read;
+  std::uint8_t block[128];
+  std::size_t got;
+  while ((got = stream->Read(block, sizeof block)) > 0) {
+    read.insert(read.end(), block, block + got);
+    if (got < sizeof block) break;
+  }
+  EXPECT_EQ(read, expected);
+  EXPECT_EQ(stream->Read(block, sizeof block), 0u);
+}
+
+TEST_F(ImageFiles, SourceFailsWithTheOpenMessage) {
+  h2b::HexImageSource source;
+  try {
+    source.OpenImage("missing.hex");
+    ADD_FAILURE() << "opened an image of a missing HEX file";
+  } catch (const h2b::EFileError& error) {
+    EXPECT_STREQ(error.what(), "Cannot open file \"\". No such file or directory");
+  }
+  WriteFile("bad.hex", ":0100000G01\r\n");
+  EXPECT_THROW(source.OpenImage("bad.hex"), h2b::EConvertError);
+}
+
+TEST_F(ImageFiles, StreamOpensOnlyExistingFiles) {
+  EXPECT_THROW(h2b::ImageFileStream("none.BIN"), h2b::EFileError);
+  EXPECT_FALSE(Exists("none.BIN"));
+  std::filesystem::create_directory("dir.BIN");
+  try {
+    h2b::ImageFileStream stream("dir.BIN");
+    ADD_FAILURE() << "opened a folder as an image";
+  } catch (const h2b::EFileError& error) {
+    EXPECT_EQ(error.what(), "Cannot open file \"" + dir_.Path() + "/dir.BIN\". Is a directory");
+  }
+}
+
+}  // namespace
+}  // namespace h2b_test
