@@ -1,0 +1,175 @@
+#include "transfer/download.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace transfer {
+namespace {
+
+constexpr char kNoPortChosen[] = "COM%d";
+constexpr char kWrongReply[] = "Ошибка ответа";
+
+}  // namespace
+
+Download::Download(Port& port, View& view, ImageSource& images)
+    : port_(port), view_(view), images_(images) {}
+
+void Download::Start(const std::string& hexFileName) {
+  if (!IsPortSelected()) return;
+  ++starts_;
+  s_.ImageStream.reset();
+  s_.ImageStream = images_.OpenImage(hexFileName);
+  const std::uint64_t totalParts = s_.ImageStream->Size() / kBlockSize;
+  view_.SetProgressTotal(static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(totalParts, std::numeric_limits<std::uint32_t>::max())));
+  view_.SetProgressParts(0);
+  s_.BlockAddress = 0;
+  s_.BlockCount = 0;
+  s_.ExpectedReply = kDeviceHello;
+  s_.TxLength = 0;
+  s_.LastBlock = false;
+  s_.TransferState = State::WaitingForDevice;
+  if (!port_.Active()) port_.Open();
+  view_.ShowPrompt();
+}
+
+void Download::RxChar(std::int32_t count) {
+  std::array<std::uint8_t, kRxChunk> received;
+  const std::int32_t wanted = std::min(count, kRxChunk);
+  if (wanted <= 0) return;
+  const std::int32_t got = std::clamp(port_.ReadBuf(received.data(), wanted), 0, wanted);
+  const std::uint32_t startsBefore = starts_;
+  for (std::int32_t i = 0; i < got && starts_ == startsBefore; ++i) FilterEcho(received[i]);
+}
+
+bool Download::IsPortSelected() const {
+  return port_.DeviceName() != kNoPortChosen;
+}
+
+void Download::ResetTransfer() {
+  view_.SetProgressParts(0);
+  s_.BlockAddress = 0;
+  s_.BlockCount = 0;
+  s_.TransferState = State::Idle;
+  view_.HideProgress();
+}
+
+bool Download::BuildDataPacket() {
+  s_.TxBuffer.fill(0);
+  const std::size_t got =
+      s_.ImageStream ? s_.ImageStream->Read(s_.TxBuffer.data() + kDataOffset, kBlockSize) : 0;
+  PutDataHeader(s_.TxBuffer, s_.BlockAddress);
+  ++s_.BlockCount;
+  // Unsigned arithmetic: the 16-bit address wraps, the block count must not overflow.
+  s_.BlockAddress = static_cast<std::uint16_t>(static_cast<std::uint32_t>(s_.BlockCount) *
+                                               static_cast<std::uint32_t>(kBlockSize));
+  view_.SetProgressParts(static_cast<std::uint32_t>(s_.BlockCount));
+  s_.TxLength = kDataCommandLength;
+  CalcChecksum();
+  s_.ExpectedReply = s_.Checksum;
+  return got == kBlockSize;
+}
+
+void Download::BuildAddressPacket() {
+  s_.TxBuffer.fill(0);
+  PutAddressCommand(s_.TxBuffer, s_.BlockAddress);
+  s_.TxLength = kCommandLength;
+  s_.ExpectedReply = kAcknowledge;
+}
+
+void Download::BuildSyncPacket() {
+  s_.TxBuffer.fill(0);
+  PutSyncCommand(s_.TxBuffer);
+  s_.TxLength = kCommandLength;
+  s_.ExpectedReply = kAcknowledge;
+}
+
+void Download::BuildEndPacket() {
+  s_.TxBuffer.fill(0);
+  PutEndCommand(s_.TxBuffer);
+  s_.TxLength = kCommandLength;
+}
+
+void Download::CalcChecksum() {
+  s_.Checksum = DataChecksum(s_.TxBuffer);
+}
+
+void Download::NextStep() {
+  if (s_.LastBlock) {
+    FinishTransfer();
+  } else if (s_.BlockCount % 4 == 0) {
+    BuildAddressPacket();
+    s_.TransferState = State::SettingAddress;
+  } else {
+    SendNextBlock();
+  }
+}
+
+void Download::SendNextBlock() {
+  if (!BuildDataPacket()) s_.LastBlock = true;
+  s_.TransferState = State::SendingBlock;
+}
+
+void Download::BeginTransfer() {
+  view_.ShowProgress();
+  view_.SetControlsEnabled(false);
+  view_.HidePrompt();
+  BuildSyncPacket();
+  s_.TransferState = State::Synchronising;
+}
+
+void Download::FinishTransfer() {
+  view_.HideProgress();
+  view_.SetControlsEnabled(true);
+  BuildEndPacket();
+  s_.TransferState = State::Idle;
+  s_.LastBlock = false;
+  s_.ImageStream.reset();
+}
+
+void Download::SendPacket() {
+  s_.RxCount = 0;
+  port_.WriteBuf(s_.TxBuffer.data(), s_.TxLength);
+}
+
+void Download::FilterEcho(std::uint8_t byte) {
+  // Saturates: a chatty line while idle must not overflow the count.
+  if (s_.RxCount < std::numeric_limits<std::int32_t>::max()) ++s_.RxCount;
+  if (s_.RxCount > s_.TxLength) HandleReply(byte);
+}
+
+void Download::HandleReply(std::uint8_t byte) {
+  if (s_.TransferState == State::Idle) return;
+  if (s_.TransferState == State::WaitingForDevice && (byte == 0x00 || byte == 0xFF)) return;
+  if (!ReplyMatches(byte, s_.ExpectedReply)) {
+    RejectReply();
+    return;
+  }
+  switch (s_.TransferState) {
+    case State::WaitingForDevice:
+      BeginTransfer();
+      break;
+    case State::Synchronising:
+    case State::SendingBlock:
+      NextStep();
+      break;
+    case State::SettingAddress:
+      SendNextBlock();
+      break;
+    case State::Idle:
+      return;
+  }
+  SendPacket();
+}
+
+// The window must be usable again once the message is dismissed, so the controls come
+// back and the image is let go before the message opens.
+void Download::RejectReply() {
+  ResetTransfer();
+  s_.ImageStream.reset();
+  view_.SetControlsEnabled(true);
+  view_.ShowInformation(kWrongReply);
+}
+
+}  // namespace transfer

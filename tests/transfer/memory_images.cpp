@@ -1,0 +1,44 @@
+#include "memory_images.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace transfer::testing {
+namespace {
+
+class MemoryStream : public ImageStream {
+ public:
+  MemoryStream(std::vector<std::uint8_t> bytes, std::shared_ptr<int> openStreams, Journal* journal)
+      : bytes_(std::move(bytes)), openStreams_(std::move(openStreams)), journal_(journal) {
+    ++*openStreams_;
+  }
+  ~MemoryStream() override {
+    --*openStreams_;
+    Note(journal_, "close image");
+  }
+
+  std::uint64_t Size() const override { return bytes_.size(); }
+  std::size_t Read(std::uint8_t* buffer, std::size_t count) override {
+    const std::size_t n = std::min(count, bytes_.size() - position_);
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(position_), n, buffer);
+    position_ += n;
+    return n;
+  }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+  std::size_t position_ = 0;
+  std::shared_ptr<int> openStreams_;
+  Journal* journal_;
+};
+
+}  // namespace
+
+std::unique_ptr<ImageStream> MemoryImages::OpenImage(const std::string& hexFileName) {
+  ++conversions_;
+  Note(journal_, "open image " + hexFileName);
+  if (failure_) throw std::runtime_error(*failure_);
+  return std::make_unique<MemoryStream>(image_, openStreams_, journal_);
+}
+
+}  // namespace transfer::testing

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "journal.h"
+#include "transfer/image_source.h"
+
+namespace transfer::testing {
+
+// Images held in memory: every OpenImage "converts" afresh, handing out the current bytes.
+class MemoryImages : public ImageSource {
+ public:
+  explicit MemoryImages(Journal* journal = nullptr) : journal_(journal) {}
+
+  void SetImage(std::vector<std::uint8_t> bytes) { image_ = std::move(bytes); }
+  // OpenImage throws std::runtime_error with this text from now on.
+  void FailWith(std::string message) { failure_ = std::move(message); }
+
+  std::unique_ptr<ImageStream> OpenImage(const std::string& hexFileName) override;
+
+  int Conversions() const { return conversions_; }
+  int OpenStreams() const { return *openStreams_; }
+
+ private:
+  Journal* journal_;
+  std::vector<std::uint8_t> image_;
+  std::optional<std::string> failure_;
+  int conversions_ = 0;
+  // Shared with the streams, which may outlive this object.
+  std::shared_ptr<int> openStreams_ = std::make_shared<int>(0);
+};
+
+}  // namespace transfer::testing
