@@ -1,0 +1,34 @@
+// loader-sim: the target's boot loader on the far side of a serial line, for testing and
+// measuring the flasher without hardware.
+#include <cstdio>
+#include <exception>
+
+#include "line.h"
+#include "options.h"
+#include "session.h"
+
+int main(int argc, char** argv) {
+  sim::Options options;
+  try {
+    options = sim::ParseOptions(argc, argv);
+  } catch (const sim::UsageError& error) {
+    std::fprintf(stderr, "loader-sim: %s\n%s", error.what(), sim::kUsage);
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(sim::kUsage, stdout);
+    return 0;
+  }
+  try {
+    sim::Line line =
+        options.port.empty() ? sim::Line::CreatePty() : sim::Line::OpenDevice(options.port);
+    if (line.IsPty()) {
+      std::printf("%s\n", line.PeerPath().c_str());
+      std::fflush(stdout);
+    }
+    return sim::Session(options, line).Run();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "loader-sim: %s\n", error.what());
+    return 3;
+  }
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+namespace sim {
+
+using Clock = std::chrono::steady_clock;
+
+// One byte on the line: 10 bits (start, 8 data, stop) at 10400 bit/s.
+Clock::duration LineTime(std::uint64_t bytes);
+
+// Everything the target sends, each byte released when it would have crossed the line.
+// Due times are counted from the start of each busy stretch, so rounding never adds up.
+class PacedOutput {
+ public:
+  explicit PacedOutput(bool pace) : pace_(pace) {}
+
+  // Queues a byte that may not go out before `earliest` (its arrival, for an echo).
+  void Queue(std::uint8_t byte, Clock::time_point earliest);
+  // Writes every byte that is due by now to the non-blocking fd.
+  void WriteDue(int fd);
+
+  bool Empty() const { return queue_.empty(); }
+  // The line refused bytes: wait for it to take more before writing again.
+  bool Blocked() const { return blocked_; }
+  std::optional<Clock::time_point> NextDue() const;
+
+  std::uint64_t BytesSent() const { return sent_; }
+  // From the start of the first byte's frame to the end of the last one's.
+  Clock::duration SendingSpan() const;
+
+ private:
+  struct Entry {
+    std::uint8_t byte;
+    Clock::time_point due;
+  };
+
+  bool pace_;
+  std::deque<Entry> queue_;
+  Clock::time_point stretchStart_{};
+  std::uint64_t stretchBytes_ = 0;
+  bool blocked_ = false;
+  std::uint64_t sent_ = 0;
+  Clock::time_point firstWrite_{};
+  Clock::time_point lastWrite_{};
+};
+
+}  // namespace sim

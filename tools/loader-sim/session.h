@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+
+#include "boot_loader.h"
+#include "line.h"
+#include "options.h"
+#include "paced_output.h"
+
+namespace sim {
+
+// One download as the target sees it: the hello, then an echo of every byte and a reply
+// to every packet, with the faults the options ask for. Run returns the exit code.
+class Session {
+ public:
+  Session(const Options& options, Line& line)
+      : options_(options), line_(line), out_(options.pace) {}
+
+  int Run();
+
+ private:
+  void Greet();
+  // False once the other side has closed the line.
+  bool Receive();
+  void Answer(const Packet& packet);
+  std::uint8_t Reply(std::uint8_t correct, int number) const;
+  void Wait();
+  void PrintSummary() const;
+
+  const Options& options_;
+  Line& line_;
+  PacedOutput out_;
+  BootLoader loader_;
+  int answered_ = 0;
+  bool hangUpWhenSent_ = false;
+  std::optional<int> result_;  // set by the end command
+  Clock::time_point lingerUntil_{};
+};
+
+}  // namespace sim
