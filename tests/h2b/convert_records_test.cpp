@@ -38,8 +38,11 @@ TEST_F(ConvertRecords, ChecksumIsNotVerified) {
 }
 
 TEST_F(ConvertRecords, LowerCaseDigitsReadLikeUpperCase) {
-  EXPECT_EQ(Convert(":040010000a0b0c0de2\n"), Convert(":040010000A0B0C0DE2\n"));
-  EXPECT_EQ(Convert(":0200000400ff\n:01000000ab\n"), Convert(":0200000400FF\n:01000000AB\n"));
+  Bytes expected;
+  Place(expected, 0x10, {0x0A, 0xBC, 0xDE, 0xF0});
+  Place(expected, 0xA0B0 + 0xC0, {0xAB});
+  EXPECT_EQ(Convert(":040010000abcdef0e2\n:020000020a0bff\n:0100c000ab\n"), expected);
+  EXPECT_EQ(Convert(":040010000ABCDEF0E2\n:020000020A0BFF\n:0100C000AB\n"), expected);
 }
 
 TEST_F(ConvertRecords, SegmentAndLinearBasesGiveTheSameOffset) {

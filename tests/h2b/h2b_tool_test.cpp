@@ -1,0 +1,53 @@
+// The h2b command: image name on standard output, message on standard error, exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "hex_files.h"
+
+namespace h2b_test {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+Outcome RunTool(const std::string& arguments) {
+  const std::string command =
+      "'" + std::string(H2B_TOOL) + "' " + arguments + " >out.txt 2>err.txt";
+  const int status = std::system(command.c_str());
+  const Bytes out = ReadFile("out.txt");
+  const Bytes err = ReadFile("err.txt");
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(out.begin(), out.end()),
+          std::string(err.begin(), err.end())};
+}
+
+TEST(H2bTool, ReportsImageNameOrFailure) {
+  TempDir dir;
+  WriteFile("app.hex", DataRecord(2, {0x11, 0x22}));
+  Outcome outcome = RunTool("app.hex");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "app.BIN\n");
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(ReadFile("app.BIN"), Bytes({0xFF, 0xFF, 0x11, 0x22}));
+
+  outcome = RunTool("missing.hex");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err,
+            "Cannot open file \"" + dir.Path() + "/missing.hex\". No such file or directory\n");
+
+  WriteFile("bad.hex", ":0100000001\r\n:01000100\r\n");
+  outcome = RunTool("bad.hex");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "'$' is not a valid integer value\n");
+
+  EXPECT_EQ(RunTool("").status, 2);
+  EXPECT_EQ(RunTool("a.hex b.hex").status, 2);
+}
+
+}  // namespace
+}  // namespace h2b_test
