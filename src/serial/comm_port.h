@@ -90,10 +90,12 @@ class TCommPort : public transfer::Port {
   void SetWriteTimeout(std::int32_t ms) { buffers_.WriteTimeout = ms; }
   TCommEvents MonitorEvents() const { return monitorEvents_; }
   void SetMonitorEvents(TCommEvents events);  // closed only
+  // Kept for completeness: an unprivileged process cannot raise a thread above the others here.
   TThreadPriority EventPriority() const { return eventPriority_; }
-  void SetEventPriority(TThreadPriority priority);
+  void SetEventPriority(TThreadPriority priority) { eventPriority_ = priority; }
   TThreadPriority WritePriority() const { return writePriority_; }
-  void SetWritePriority(TThreadPriority priority);
+  void SetWritePriority(TThreadPriority priority) { writePriority_ = priority; }
+  // Only decides the event mask: writes always go through the writer thread.
   bool DirectWrite() const { return directWrite_; }
   void SetDirectWrite(bool direct);  // closed only
   bool UpdateDCB() const { return updateDcb_; }
@@ -110,20 +112,18 @@ class TCommPort : public transfer::Port {
   TErrorEvent OnError;
   TRxCharEvent OnRxChar;  // count is the number of bytes waiting, at least 1
   void SetOnTxEmpty(TNotifyEvent handler);
-  TErrorReport ErrorReport;  // unset: the message goes to standard error
+  // Unset: the message goes to standard error. It must not throw.
+  TErrorReport ErrorReport;
 
  private:
   TLineSettings LineSettings() const;
   void ApplyLine();
-  void ChangeLine(const std::function<void()>& change);
   void RefuseWhileOpen() const;
-  void StopThreads();
   void CloseDevice(bool raiseOnClose);
-  void EventLoop(CommDevice& device, Handover& handover);
+  void EventLoop(CommDevice& device, Handover& handover, std::uint32_t mask);
   void WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& handover);
-  void Dispatch(std::uint32_t mask);
+  void Dispatch(std::uint32_t mask, int lineFailure);
   void DispatchTxEmpty();
-  void DispatchWriteFailure();
   void Report(std::exception_ptr error);
 
   UiDispatcher& ui_;
@@ -148,7 +148,7 @@ class TCommPort : public transfer::Port {
   std::unique_ptr<TransmitQueue> queue_;
   std::thread eventThread_;
   std::thread writerThread_;
-  bool lineFailureReported_ = false;
+  bool lineFailureReported_ = false;  // a failed line is reported once per opening
   // Read by the threads: whether OnTxEmpty needs a hand-over at all, and how many bytes ReadBuf
   // has taken (the event thread re-notifies at once for bytes a handler left unread).
   std::atomic<bool> txEmptyAssigned_{false};

@@ -84,7 +84,7 @@ struct TEventChars {
 
 struct TBuffers {
   std::int32_t ReadSize = 4096;
-  std::int32_t WriteSize = 2048;  // capacity of the transmit queue
+  std::int32_t WriteSize = 2048;     // capacity of the transmit queue
   std::int32_t ReadTimeout = 1000;   // ms
   std::int32_t WriteTimeout = 1000;  // ms
   std::int32_t XonLimit = 1024;

@@ -1,0 +1,285 @@
+#include "serial/comm_port.h"
+
+#include <cerrno>
+#include <iostream>
+#include <utility>
+
+#include "serial/comm_device.h"
+#include "serial/handover.h"
+#include "serial/transmit_queue.h"
+
+namespace serial {
+
+namespace {
+
+// A received byte ends ReadBuf once no further byte follows within this time.
+constexpr std::chrono::milliseconds kInterByteGap{5};
+
+std::chrono::milliseconds Ms(std::int32_t ms) {
+  return std::chrono::milliseconds(ms > 0 ? ms : 0);
+}
+
+// Stores value and reports whether it changed.
+template <typename T>
+bool Assign(T& field, const T& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
+}  // namespace
+
+TCommPort::TCommPort(UiDispatcher& ui) : ui_(ui) {}
+
+TCommPort::~TCommPort() {
+  CloseDevice(false);
+}
+
+bool TCommPort::Active() const {
+  return device_ != nullptr;
+}
+
+void TCommPort::RefuseWhileOpen() const {
+  if (Active()) throw ECommError(kPortIsOpen);
+}
+
+TLineSettings TCommPort::LineSettings() const {
+  TLineSettings line = line_;
+  line.BaudRate = baudrate_ == TBaudRate::brUser ? userBaudrate_ : BaudRateValue(baudrate_);
+  line.XonLimit = buffers_.XonLimit;
+  line.XoffLimit = buffers_.XoffLimit;
+  return line;
+}
+
+void TCommPort::ApplyLine() {
+  if (device_ && updateDcb_) device_->ApplyLine(LineSettings());
+}
+
+void TCommPort::Open() {
+  RefuseWhileOpen();
+  std::unique_ptr<CommDevice> device = OpenCommDevice(FormatDeviceName(deviceName_, portNum_));
+  if (updateDcb_) device->ApplyLine(LineSettings());
+  device->SetupBuffers(buffers_.ReadSize, buffers_.WriteSize);
+  // The read time-outs are ReadBuf's own; the event thread watches what the mask names.
+  const std::uint32_t mask = EventMask(monitorEvents_, directWrite_);
+
+  device_ = std::move(device);
+  handover_ = std::make_shared<Handover>(ui_);
+  queue_ = std::make_unique<TransmitQueue>(static_cast<std::size_t>(buffers_.WriteSize));
+  lineFailureReported_ = false;
+  try {
+    if (mask != 0) {
+      eventThread_ =
+          std::thread(&TCommPort::EventLoop, this, std::ref(*device_), std::ref(*handover_), mask);
+    }
+    writerThread_ = std::thread(&TCommPort::WriterLoop, this, std::ref(*device_), std::ref(*queue_),
+                                std::ref(*handover_));
+  } catch (...) {
+    CloseDevice(false);
+    throw;
+  }
+  if (OnOpen) {
+    try {
+      OnOpen(*this);
+    } catch (...) {
+      Report(std::current_exception());
+    }
+  }
+}
+
+void TCommPort::Close() {
+  CloseDevice(true);
+}
+
+void TCommPort::CloseDevice(bool raiseOnClose) {
+  if (!device_) return;
+  // Release first: a thread waiting for its hand-over may be waiting for the very handler that
+  // is closing the port. Joining before the descriptor closes keeps the threads off it.
+  handover_->Release();
+  device_->Wake();
+  queue_->Stop();
+  if (eventThread_.joinable()) eventThread_.join();
+  if (writerThread_.joinable()) writerThread_.join();
+  queue_.reset();  // what was still queued is discarded
+  device_.reset();
+  handover_.reset();
+  if (raiseOnClose && OnClose) OnClose(*this);
+  std::this_thread::sleep_for(closePause_);
+}
+
+std::int32_t TCommPort::WriteBuf(const std::uint8_t* buffer, std::int32_t count) {
+  if (!device_ || count <= 0) return 0;
+  if (!queue_->Append(buffer, static_cast<std::size_t>(count), Ms(buffers_.WriteTimeout))) {
+    throw ECommError(kOutputBufferFull);
+  }
+  return count;
+}
+
+std::int32_t TCommPort::ReadBuf(std::uint8_t* buffer, std::int32_t count) {
+  if (!device_ || count <= 0) return 0;
+  const std::int32_t n = device_->Read(buffer, count, Ms(buffers_.ReadTimeout), kInterByteGap);
+  bytesRead_.fetch_add(static_cast<std::uint64_t>(n), std::memory_order_relaxed);
+  return n;
+}
+
+void TCommPort::EventLoop(CommDevice& device, Handover& handover, std::uint32_t mask) {
+  bool leftUnread = false;
+  for (;;) {
+    const CommDevice::Event event = leftUnread ? CommDevice::Event::Received : device.WaitEvent();
+    if (event == CommDevice::Event::Woken) return;
+    const bool failed = event == CommDevice::Event::LineFailed;
+    const std::uint32_t reported = mask & (failed ? EV_RXCHAR | EV_ERR : EV_RXCHAR);
+    const std::uint64_t readBefore = bytesRead_.load(std::memory_order_relaxed);
+    if (reported != 0 || failed) {
+      const int failure = failed ? EIO : 0;
+      if (!handover.Run([this, reported, failure] { Dispatch(reported, failure); })) return;
+    }
+    if (failed) device.StopWatching();
+    // A handler that read some bytes but not all is told again at once, not only once a further
+    // byte arrives. One that read nothing waits for the next byte, so it cannot make us spin.
+    leftUnread = false;
+    if (bytesRead_.load(std::memory_order_relaxed) != readBefore) {
+      try {
+        leftUnread = device.BytesWaiting() > 0;
+      } catch (const ECommError&) {
+        // The next wait reports the failed line.
+      }
+    }
+  }
+}
+
+void TCommPort::WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& handover) {
+  const std::uint8_t* front = nullptr;
+  std::size_t count = 0;
+  while (queue.WaitForData(front, count)) {
+    const std::ptrdiff_t written = device.Write(front, count);
+    if (written == 0) return;  // closing
+    if (written < 0) {
+      // A tty that refuses a write has gone away: report it once and leave the queue alone, or
+      // the same bytes would be written again and again.
+      const int failure = static_cast<int>(-written);
+      handover.Run([this, failure] { Dispatch(EV_ERR, failure); });
+      return;
+    }
+    if (queue.Remove(static_cast<std::size_t>(written)) == 0 &&
+        txEmptyAssigned_.load(std::memory_order_relaxed)) {
+      if (!handover.Run([this] { DispatchTxEmpty(); })) return;
+    }
+  }
+}
+
+void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
+  if (lineFailure != 0) {
+    if (lineFailureReported_) return;
+    lineFailureReported_ = true;
+  }
+  try {
+    if (mask & EV_RXCHAR) {
+      const std::int32_t count = device_ ? device_->BytesWaiting() : 0;
+      if (count > 0 && OnRxChar) OnRxChar(*this, count);
+    }
+    if ((mask & EV_ERR) && device_) {
+      const std::uint32_t errors = device_->TakeLineErrors();
+      if (errors != 0 && OnError) OnError(*this, errors);
+    }
+    // The line failed but the driver still answers: the failure must reach the user anyway.
+    if (lineFailure != 0 && device_)
+      RaiseCommError("Error retrieving statistics (%d), %s", lineFailure);
+  } catch (...) {
+    Report(std::current_exception());
+  }
+}
+
+void TCommPort::DispatchTxEmpty() {
+  try {
+    if (device_ && onTxEmpty_) onTxEmpty_(*this);
+  } catch (...) {
+    Report(std::current_exception());
+  }
+}
+
+void TCommPort::Report(std::exception_ptr error) {
+  if (ErrorReport) {
+    ErrorReport(error);
+    return;
+  }
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
+  }
+}
+
+void TCommPort::SetOnTxEmpty(TNotifyEvent handler) {
+  onTxEmpty_ = std::move(handler);
+  txEmptyAssigned_.store(static_cast<bool>(onTxEmpty_), std::memory_order_relaxed);
+}
+
+void TCommPort::SetDeviceName(const std::string& name) {
+  RefuseWhileOpen();
+  deviceName_ = name;
+}
+
+void TCommPort::SetPortNum(std::int32_t portNum) {
+  RefuseWhileOpen();
+  portNum_ = portNum;
+}
+
+void TCommPort::SetBaudrate(TBaudRate rate) {
+  if (!Assign(baudrate_, rate)) return;
+  if (rate != TBaudRate::brUser) userBaudrate_ = 0;
+  ApplyLine();
+}
+
+void TCommPort::SetUserBaudrate(std::int32_t rate) {
+  if (!Assign(userBaudrate_, rate)) return;
+  baudrate_ = TBaudRate::brUser;
+  ApplyLine();
+}
+
+void TCommPort::SetParity(TParity parity) {
+  if (Assign(line_.Parity, parity)) ApplyLine();
+}
+
+void TCommPort::SetDatabits(TDatabits databits) {
+  if (Assign(line_.Databits, databits)) ApplyLine();
+}
+
+void TCommPort::SetStopbits(TStopbits stopbits) {
+  if (Assign(line_.Stopbits, stopbits)) ApplyLine();
+}
+
+void TCommPort::SetFlowControl(const TFlowControl& flow) {
+  if (Assign(line_.FlowControl, flow)) ApplyLine();
+}
+
+void TCommPort::SetOptions(TCommOptions options) {
+  if (Assign(line_.Options, options)) ApplyLine();
+}
+
+void TCommPort::SetEventChars(const TEventChars& chars) {
+  line_.EventChars = chars;
+  ApplyLine();
+}
+
+void TCommPort::SetBuffers(const TBuffers& buffers) {
+  RefuseWhileOpen();
+  buffers_ = buffers;
+}
+
+void TCommPort::SetMonitorEvents(TCommEvents events) {
+  RefuseWhileOpen();
+  monitorEvents_ = events;
+}
+
+void TCommPort::SetDirectWrite(bool direct) {
+  RefuseWhileOpen();
+  directWrite_ = direct;
+}
+
+void TCommPort::SetUpdateDCB(bool update) {
+  RefuseWhileOpen();
+  updateDcb_ = update;
+}
+
+}  // namespace serial

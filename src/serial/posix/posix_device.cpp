@@ -1,0 +1,234 @@
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "serial/comm_device.h"
+#include "serial/comm_error.h"
+#include "serial/posix/termios2.h"
+
+namespace serial {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A name with a "/" is a path; any other (COM3, ttyUSB0) is a device under /dev.
+std::string DevicePath(const std::string& name) {
+  return name.find('/') != std::string::npos ? name : "/dev/" + name;
+}
+
+int RemainingMs(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Pseudo-terminals and adapters without modem lines refuse the modem-line ioctls.
+bool NoModemLines(int error) {
+  return error == ENOTTY || error == EINVAL;
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixDevice : public CommDevice {
+ public:
+  PosixDevice(int fd, int wakeFd, int epollFd) : fd_(fd), wakeFd_(wakeFd), epollFd_(epollFd) {}
+
+  ~PosixDevice() override { ::ioctl(fd_.get(), TIOCNXCL); }
+
+  void ApplyLine(const TLineSettings& line) override {
+    if (const int error = posix::SetRawLine(fd_.get(), line)) {
+      RaiseCommError("Error writing dcb (%d), %s", error);
+    }
+    const TFlowControl& flow = line.FlowControl;
+    SetModemLine(TIOCM_DTR, flow.ControlDtr != TDtrControl::dtrDisabled);
+    SetModemLine(TIOCM_RTS, flow.ControlRts != TRtsControl::rtsDisabled);
+  }
+
+  void SetupBuffers(std::int32_t readSize, std::int32_t writeSize) override {
+    // The driver's queues have fixed sizes here; only sizes no queue could have are refused.
+    if (readSize <= 0 || writeSize <= 0)
+      RaiseCommError("Error initializing buffers (%d), %s", EINVAL);
+  }
+
+  std::int32_t BytesWaiting() override {
+    int count = 0;
+    if (::ioctl(fd_.get(), FIONREAD, &count) != 0) {
+      RaiseCommError("Error retrieving statistics (%d), %s", errno);
+    }
+    return count;
+  }
+
+  std::uint32_t TakeLineErrors() override {
+    BytesWaiting();
+    serial_icounter_struct counts{};
+    if (::ioctl(fd_.get(), TIOCGICOUNT, &counts) != 0) return 0;  // no counters on this driver
+    std::uint32_t errors = 0;
+    if (haveCounts_) {
+      if (counts.frame != counts_.frame) errors |= CE_FRAME;
+      if (counts.overrun != counts_.overrun) errors |= CE_OVERRUN;
+      if (counts.parity != counts_.parity) errors |= CE_RXPARITY;
+      if (counts.brk != counts_.brk) errors |= CE_BREAK;
+      if (counts.buf_overrun != counts_.buf_overrun) errors |= CE_RXOVER;
+    }
+    counts_ = counts;
+    haveCounts_ = true;
+    return errors;
+  }
+
+  std::int32_t Read(std::uint8_t* buffer, std::int32_t count, std::chrono::milliseconds firstByte,
+                    std::chrono::milliseconds gap) override {
+    const auto deadline = Clock::now() + firstByte;
+    std::int32_t got = 0;
+    while (got < count) {
+      const ssize_t n = ::read(fd_.get(), buffer + got, static_cast<std::size_t>(count - got));
+      if (n > 0) {
+        got += static_cast<std::int32_t>(n);
+        continue;
+      }
+      if (n == 0) break;  // hung up: nothing more will come
+      if (errno == EINTR) continue;
+      if (errno != EAGAIN) RaiseCommError("Read error (%d), %s", errno);
+      // Nothing waiting: up to the deadline for a first byte, then gap for each further one.
+      const int wait = got == 0 ? RemainingMs(deadline)
+                                : std::min(RemainingMs(deadline), static_cast<int>(gap.count()));
+      if (wait == 0) break;
+      pollfd p{fd_.get(), POLLIN, 0};
+      const int r = ::poll(&p, 1, wait);
+      if (r == 0 || (r > 0 && !(p.revents & POLLIN))) break;
+    }
+    return got;
+  }
+
+  Event WaitEvent() override {
+    for (;;) {
+      epoll_event events[2];
+      const int n = ::epoll_wait(epollFd_.get(), events, 2, -1);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return Event::Woken;  // cannot wait any more; only Close can follow
+      }
+      bool received = false;
+      bool failed = false;
+      for (int i = 0; i < n; ++i) {
+        if (events[i].data.fd == wakeFd_.get()) return Event::Woken;
+        if (events[i].events & (EPOLLHUP | EPOLLERR)) failed = true;
+        if (events[i].events & EPOLLIN) received = true;
+      }
+      if (failed) return Event::LineFailed;
+      if (received) return Event::Received;
+    }
+  }
+
+  void StopWatching() override { ::epoll_ctl(epollFd_.get(), EPOLL_CTL_DEL, fd_.get(), nullptr); }
+
+  std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) override {
+    for (;;) {
+      const ssize_t written = ::write(fd_.get(), data, n);
+      if (written > 0) return written;
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0 && errno != EAGAIN) return -errno;
+      pollfd p[2] = {{fd_.get(), POLLOUT, 0}, {wakeFd_.get(), POLLIN, 0}};
+      if (::poll(p, 2, -1) < 0) {
+        if (errno == EINTR) continue;
+        return -errno;
+      }
+      if (p[1].revents) return 0;
+      if ((p[0].revents & (POLLHUP | POLLERR)) && !(p[0].revents & POLLOUT)) return -EIO;
+    }
+  }
+
+  void Wake() override {
+    const std::uint64_t one = 1;
+    // The counter never overflows: it is written once per opening and never read.
+    [[maybe_unused]] const ssize_t n = ::write(wakeFd_.get(), &one, sizeof one);
+  }
+
+ private:
+  void SetModemLine(int line, bool on) {
+    if (::ioctl(fd_.get(), on ? TIOCMBIS : TIOCMBIC, &line) != 0 && !NoModemLines(errno)) {
+      RaiseCommError("Error writing dcb (%d), %s", errno);
+    }
+  }
+
+  Descriptor fd_;
+  Descriptor wakeFd_;
+  Descriptor epollFd_;
+  serial_icounter_struct counts_{};
+  bool haveCounts_ = false;
+};
+
+[[noreturn]] void RaiseOpenError(const std::string& name, int error) {
+  if (error == ENOENT) throw ECommError("Specified device not found (" + name + ").");
+  throw ECommError("Can't open specified device " + name + " (Error " + std::to_string(error) +
+                   ", " + SystemErrorText(error) + ")");
+}
+
+// USB adapters otherwise hold received bytes back for up to 16 ms; drivers without the flag
+// refuse, which changes nothing.
+void RequestLowLatency(int fd) {
+  serial_struct info{};
+  if (::ioctl(fd, TIOCGSERIAL, &info) != 0) return;
+  if (info.flags & ASYNC_LOW_LATENCY) return;
+  info.flags |= ASYNC_LOW_LATENCY;
+  ::ioctl(fd, TIOCSSERIAL, &info);
+}
+
+}  // namespace
+
+std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
+  Descriptor fd(::open(DevicePath(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) RaiseOpenError(name, errno);
+  // TIOCEXCL keeps later opens out (except a privileged one's); the lock also stops a program
+  // that opened the port before us, if it locks as well.
+  if (::ioctl(fd.get(), TIOCEXCL) != 0) RaiseOpenError(name, errno);
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::ioctl(fd.get(), TIOCNXCL);
+    RaiseOpenError(name, error);
+  }
+  RequestLowLatency(fd.get());
+
+  Descriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  Descriptor epoll(::epoll_create1(EPOLL_CLOEXEC));
+  if (wake.get() < 0 || epoll.get() < 0) RaiseOpenError(name, errno);
+  // Edge-triggered: a wait returns for bytes that arrived since the last one, not for bytes a
+  // handler chose to leave unread, so such a handler cannot make the event thread spin.
+  epoll_event port{};
+  port.events = EPOLLIN | EPOLLET;
+  port.data.fd = fd.get();
+  epoll_event stop{};
+  stop.events = EPOLLIN;
+  stop.data.fd = wake.get();
+  if (::epoll_ctl(epoll.get(), EPOLL_CTL_ADD, fd.get(), &port) != 0 ||
+      ::epoll_ctl(epoll.get(), EPOLL_CTL_ADD, wake.get(), &stop) != 0) {
+    RaiseOpenError(name, errno);
+  }
+  return std::make_unique<PosixDevice>(fd.release(), wake.release(), epoll.release());
+}
+
+}  // namespace serial

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+
+#include "serial/comm_settings.h"
+
+namespace serial::posix {
+
+// The line as the driver reports it.
+struct LineState {
+  std::uint32_t inputRate = 0;
+  std::uint32_t outputRate = 0;
+  int dataBits = 0;
+  bool parity = false;
+  bool oddParity = false;
+  bool markSpaceParity = false;
+  bool twoStopBits = false;
+  bool receiverOn = false;        // CREAD
+  bool ignoreModem = false;       // CLOCAL
+  bool hangUpOnClose = false;     // HUPCL
+  bool rtsCtsFlow = false;        // CRTSCTS
+  bool xonOutput = false;         // IXON
+  bool xonInput = false;          // IXOFF
+  bool xonAny = false;            // IXANY
+  bool parityCheck = false;       // INPCK
+  bool canonical = false;         // ICANON
+  bool echo = false;              // ECHO
+  bool outputProcessing = false;  // OPOST
+};
+
+// Sets the port raw, from zero, with the exact rate; 0 or the errno of the failure.
+int SetRawLine(int fd, const TLineSettings& line);
+// 0 or the errno of the failure.
+int GetLineState(int fd, LineState& state);
+
+}  // namespace serial::posix

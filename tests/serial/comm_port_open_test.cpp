@@ -1,0 +1,133 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "serial/posix/termios2.h"
+#include "support/port_fixture.h"
+
+using namespace serial;
+using namespace std::chrono_literals;
+
+using CommPortOpen = PortFixture;
+
+TEST_F(CommPortOpen, LineRunsAt10400Raw8N1WithoutFlowControl) {
+  port.Open();
+  ASSERT_TRUE(port.Active());
+  posix::LineState line;
+  ASSERT_EQ(posix::GetLineState(pty.Slave(), line), 0);
+  EXPECT_EQ(line.outputRate, 10400u);
+  EXPECT_EQ(line.inputRate, 10400u);
+  EXPECT_EQ(line.dataBits, 8);
+  EXPECT_FALSE(line.parity);
+  EXPECT_FALSE(line.twoStopBits);
+  EXPECT_TRUE(line.receiverOn);
+  EXPECT_TRUE(line.ignoreModem);
+  EXPECT_FALSE(line.hangUpOnClose);
+  EXPECT_FALSE(line.rtsCtsFlow);
+  EXPECT_FALSE(line.xonOutput);
+  EXPECT_FALSE(line.xonInput);
+  EXPECT_FALSE(line.xonAny);
+  EXPECT_FALSE(line.canonical);
+  EXPECT_FALSE(line.echo);
+  EXPECT_FALSE(line.outputProcessing);
+}
+
+TEST_F(CommPortOpen, LineChangesWhileOpenApplyAtOnceUnlessUpdateDcbIsOff) {
+  port.Open();
+  port.SetUserBaudrate(9600);
+  port.SetFlowControl({.OutCtsFlow = true});
+  posix::LineState line;
+  ASSERT_EQ(posix::GetLineState(pty.Slave(), line), 0);
+  EXPECT_EQ(line.outputRate, 9600u);
+  EXPECT_TRUE(line.rtsCtsFlow);
+  // A line the device cannot make is refused with the line-settings message; the value stays.
+  EXPECT_EQ(CommErrorOf([&] { port.SetDatabits(TDatabits::db4); }),
+            "Error writing dcb (22), " + SystemErrorText(EINVAL));
+  EXPECT_EQ(port.Databits(), TDatabits::db4);
+  EXPECT_TRUE(port.Active());
+  port.Close();
+
+  port.SetDatabits(TDatabits::db8);
+  port.SetUpdateDCB(false);
+  port.SetUserBaudrate(10400);
+  port.Open();
+  ASSERT_EQ(posix::GetLineState(pty.Slave(), line), 0);
+  EXPECT_EQ(line.outputRate, 9600u);  // left as it was
+}
+
+TEST_F(CommPortOpen, MissingDeviceIsNotFoundAndStaysClosed) {
+  port.SetDeviceName("ttyNoSuchPort7");
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }), "Specified device not found (ttyNoSuchPort7).");
+  EXPECT_FALSE(port.Active());
+  port.SetDeviceName("COM%d");
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }), "Specified device not found (COM0).");
+  port.SetDeviceName("/dev/no/such/port");
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }), "Specified device not found (/dev/no/such/port).");
+}
+
+TEST_F(CommPortOpen, DeviceThatIsNoTerminalCannotBeOpened) {
+  port.SetDeviceName("/dev/null");
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }),
+            "Can't open specified device /dev/null (Error 25, " + SystemErrorText(ENOTTY) + ")");
+  EXPECT_FALSE(port.Active());
+}
+
+TEST_F(CommPortOpen, PortHeldElsewhereIsBusy) {
+  const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }), "Can't open specified device " + pty.SlavePath() +
+                                                   " (Error 11, " + SystemErrorText(EWOULDBLOCK) +
+                                                   ")");
+  EXPECT_FALSE(port.Active());
+  ::close(other);
+
+  port.Open();
+  TCommPort second(ui);
+  second.SetDeviceName(pty.SlavePath());
+  const std::string busy = CommErrorOf([&] { second.Open(); });
+  // Refused by TIOCEXCL (EBUSY), or for a privileged user by the lock.
+  EXPECT_TRUE(busy.starts_with("Can't open specified device " + pty.SlavePath() + " (Error "))
+      << busy;
+  EXPECT_FALSE(second.Active());
+  EXPECT_TRUE(port.Active());
+}
+
+TEST_F(CommPortOpen, OpenPortRefusesOpenAndClosedOnlySettings) {
+  port.Open();
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }), kPortIsOpen);
+  EXPECT_EQ(CommErrorOf([&] { port.SetDeviceName("COM3"); }), kPortIsOpen);
+  EXPECT_EQ(port.DeviceName(), pty.SlavePath());
+  EXPECT_EQ(CommErrorOf([&] { port.SetPortNum(3); }), kPortIsOpen);
+  EXPECT_EQ(CommErrorOf([&] { port.SetBuffers({}); }), kPortIsOpen);
+  EXPECT_EQ(CommErrorOf([&] { port.SetMonitorEvents({}); }), kPortIsOpen);
+  EXPECT_EQ(CommErrorOf([&] { port.SetDirectWrite(true); }), kPortIsOpen);
+  EXPECT_EQ(CommErrorOf([&] { port.SetUpdateDCB(false); }), kPortIsOpen);
+  EXPECT_TRUE(port.Active());
+  port.SetReadTimeout(10);  // the time-outs may change while open
+  EXPECT_EQ(port.Buffers().ReadTimeout, 10);
+}
+
+TEST_F(CommPortOpen, OpenAndCloseRaiseTheirEventsAndCloseEndsWithItsPause) {
+  int opened = 0;
+  int closed = 0;
+  port.OnOpen = [&](TCommPort& sender) {
+    EXPECT_EQ(&sender, &port);
+    ++opened;
+    throw ECommError("from OnOpen");
+  };
+  port.OnClose = [&](TCommPort&) { ++closed; };
+  port.SetClosePause(300ms);
+  port.Open();  // the handler's failure goes to the error report, the opening stands
+  EXPECT_TRUE(port.Active());
+  EXPECT_EQ(reported, std::vector<std::string>{"from OnOpen"});
+  const auto start = std::chrono::steady_clock::now();
+  port.Close();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+  EXPECT_FALSE(port.Active());
+  EXPECT_EQ(opened, 1);
+  EXPECT_EQ(closed, 1);
+  port.SetClosePause(0ms);
+  port.Open();  // and the port can be opened again
+  EXPECT_TRUE(port.Active());
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "serial/comm_port.h"
+#include "support/loop_dispatcher.h"
+#include "support/pty_pair.h"
+
+// A port set up as the loader uses it (10400 bit/s 8N1, no flow control) on the slave side of
+// a fresh pseudo-terminal, with a short closing pause so the tests stay quick.
+class PortFixture : public ::testing::Test {
+ protected:
+  PortFixture() {
+    port.SetDeviceName(pty.SlavePath());
+    port.SetUserBaudrate(10400);
+    port.SetClosePause(std::chrono::milliseconds(0));
+    port.ErrorReport = [this](std::exception_ptr error) {
+      try {
+        std::rethrow_exception(error);
+      } catch (const std::exception& e) {
+        reported.push_back(e.what());
+      }
+    };
+  }
+
+  PtyPair pty;
+  LoopDispatcher ui;
+  serial::TCommPort port{ui};
+  std::vector<std::string> reported;
+};
+
+// The message an ECommError from f carries; empty when f raises nothing.
+template <typename F>
+std::string CommErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const serial::ECommError& e) {
+    return e.what();
+  }
+  return {};
+}
