@@ -1,0 +1,34 @@
+#include "ui/fonts.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace ui {
+
+namespace {
+
+constexpr int kCharacterHeightPx = 11;
+
+QString PickFamily() {
+  const QStringList installed = QFontDatabase::families();
+  for (const char* family : {"MS Sans Serif", "Liberation Sans", "DejaVu Sans", "Arial"}) {
+    if (installed.contains(QString::fromLatin1(family), Qt::CaseInsensitive)) {
+      return QString::fromLatin1(family);
+    }
+  }
+  return QString();
+}
+
+}  // namespace
+
+QFont WindowFont() {
+  static const QString family = PickFamily();
+  QFont font;
+  if (!family.isEmpty()) font.setFamily(family);
+  font.setStyleHint(QFont::SansSerif);
+  // Pixels rather than points: the design is laid out in pixels at 96 dpi.
+  font.setPixelSize(kCharacterHeightPx);
+  return font;
+}
+
+}  // namespace ui

@@ -1,0 +1,56 @@
+#include "ui/port_device.h"
+
+#include "serial/comm_port.h"
+#include "serial/qt/qt_dispatcher.h"
+
+namespace ui {
+
+namespace {
+
+constexpr std::int32_t kLineBaudrate = 10400;
+
+}  // namespace
+
+TCommPortDevice::TCommPortDevice(RxCharHandler onRxChar,
+                                 std::function<void(std::exception_ptr)> errorReport)
+    : dispatcher_(std::make_unique<serial::QtDispatcher>()),
+      port_(std::make_unique<serial::TCommPort>(*dispatcher_)) {
+  port_->SetUserBaudrate(kLineBaudrate);
+  port_->SetParity(serial::TParity::paNone);
+  port_->SetDatabits(serial::TDatabits::db8);
+  port_->SetStopbits(serial::TStopbits::sb1);
+  serial::TFlowControl flow;
+  flow.ControlDtr = serial::TDtrControl::dtrDisabled;
+  flow.ControlRts = serial::TRtsControl::rtsDisabled;
+  port_->SetFlowControl(flow);
+  port_->OnRxChar = [handler = std::move(onRxChar)](serial::TCommPort&, std::int32_t count) {
+    handler(count);
+  };
+  port_->ErrorReport = std::move(errorReport);
+}
+
+TCommPortDevice::~TCommPortDevice() = default;
+
+std::string TCommPortDevice::DeviceName() const {
+  return port_->DeviceName();
+}
+bool TCommPortDevice::Active() const {
+  return port_->Active();
+}
+void TCommPortDevice::Open() {
+  port_->Open();
+}
+std::int32_t TCommPortDevice::WriteBuf(const std::uint8_t* buffer, std::int32_t count) {
+  return port_->WriteBuf(buffer, count);
+}
+std::int32_t TCommPortDevice::ReadBuf(std::uint8_t* buffer, std::int32_t count) {
+  return port_->ReadBuf(buffer, count);
+}
+void TCommPortDevice::SetDeviceName(const std::string& name) {
+  port_->SetDeviceName(name);
+}
+void TCommPortDevice::Close() {
+  port_->Close();
+}
+
+}  // namespace ui

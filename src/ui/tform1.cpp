@@ -1,0 +1,358 @@
+#include "ui/tform1.h"
+
+#include <QAction>
+#include <QCollator>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMetaObject>
+#include <QScreen>
+#include <QShowEvent>
+#include <algorithm>
+
+#include "h2b/hex_image_source.h"
+#include "serial/discovery.h"
+#include "ui/balloon_hint.h"
+#include "ui/fonts.h"
+#include "ui/form2.h"
+#include "ui/glyphs.h"
+#include "ui/messages.h"
+#include "ui/port_button.h"
+#include "ui/port_device.h"
+#include "ui/port_status_pane.h"
+#include "ui/progress_bar.h"
+#include "ui/status_bar.h"
+#include "ui/system_colors.h"
+#include "ui/tool_bar.h"
+
+namespace ui {
+
+namespace {
+
+constexpr char kPortSection[] = "PortName";
+constexpr char kFileSection[] = "FileName";
+constexpr char kNameKey[] = "Name";
+constexpr char kDefaultPort[] = "COM1";
+
+constexpr int kToolbarHeight = 29;
+constexpr int kToolButtonSize = 25;
+constexpr int kFirstButtonX = 4;
+constexpr int kButtonY = 2;
+constexpr int kStatusBarY = 128;
+constexpr int kStatusBarHeight = 19;
+constexpr int kPaneWidth = 47;
+constexpr int kPaneHeight = 15;
+constexpr int kProgressBarWidth = 310;
+
+QString Text(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+QString Text(const std::string& utf8) {
+  return QString::fromStdString(utf8);
+}
+
+std::vector<std::string> SortedPorts(std::vector<std::string> names) {
+  QCollator collator{QLocale()};
+  collator.setCaseSensitivity(Qt::CaseInsensitive);
+  std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    return collator.compare(Text(a), Text(b)) < 0;
+  });
+  return names;
+}
+
+}  // namespace
+
+std::string FileNamePart(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+TForm1::TForm1(TForm1Setup setup)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                           Qt::MSWindowsFixedSizeDialogHint),
+      RegIniFile1(setup.SettingsFile.empty() ? DefaultSettingsPath() : setup.SettingsFile),
+      listPorts_(setup.ListPorts ? std::move(setup.ListPorts) : &serial::ListSerialPorts) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(Text(kApplicationTitle));
+  setFixedSize(kClientWidth, kClientHeight);
+  setFont(WindowFont());
+  QPalette background = palette();
+  background.setColor(QPalette::Window, WindowColor());
+  setPalette(background);
+  setAutoFillBackground(true);
+
+  if (setup.Port) {
+    Comm1 = setup.Port;
+  } else {
+    ownPort_ = std::make_unique<TCommPortDevice>(
+        [this](std::int32_t count) { Comm1RxChar(count); },
+        [](std::exception_ptr failure) { ReportException(failure); });
+    Comm1 = ownPort_.get();
+  }
+  if (setup.Images) {
+    images_ = setup.Images;
+  } else {
+    ownImages_ = std::make_unique<h2b::HexImageSource>();
+    images_ = ownImages_.get();
+  }
+
+  CreateActions();
+  CreateControls();
+  Guarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() {
+  Guarded([this] { FormDestroy(); });
+}
+
+void TForm1::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    ReportException(std::current_exception());
+  }
+}
+
+QAction* TForm1::CreateAction(const char* caption, const char* hint, int glyph,
+                              void (TForm1::*handler)()) {
+  auto* action = new QAction(GlyphIcon(static_cast<Glyph>(glyph)), Text(caption), this);
+  action->setToolTip(Text(hint));
+  action->setStatusTip(Text(hint));
+  connect(action, &QAction::triggered, this,
+          [this, handler] { Guarded([=, this] { (this->*handler)(); }); });
+  return action;
+}
+
+void TForm1::CreateActions() {
+  AExit = CreateAction("Выход", "Выход", 3, &TForm1::AExitExecute);
+  AExit->setObjectName(QStringLiteral("AExit"));
+  ASelectFile = CreateAction("Файл", "Выбор файла для загрузки", 0, &TForm1::ASelectFileExecute);
+  ASelectFile->setObjectName(QStringLiteral("ASelectFile"));
+  ABegin = CreateAction("Старт", "Начать загрузку", 2, &TForm1::ABeginExecute);
+  ABegin->setObjectName(QStringLiteral("ABegin"));
+  AChangeComPort = CreateAction("AChangeComPort", "Выбрать последовательный порт", 1,
+                                &TForm1::AChangeComPortExecute);
+  AChangeComPort->setObjectName(QStringLiteral("AChangeComPort"));
+}
+
+void TForm1::CreateControls() {
+  Toolbar1 = new TToolBar(this);
+  Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+  Toolbar1->setGeometry(0, 0, kClientWidth, kToolbarHeight);
+
+  int x = kFirstButtonX;
+  auto place = [&](QWidget* button, int width) {
+    button->setGeometry(x, kButtonY, width, kToolButtonSize);
+    x += width;
+  };
+  ToolButton1 = new TFlatToolButton(Toolbar1);
+  ToolButton1->setObjectName(QStringLiteral("ToolButton1"));
+  ToolButton1->setDefaultAction(ASelectFile);
+  place(ToolButton1, kToolButtonSize);
+
+  ToolButton2 = new TPortButton(Toolbar1);
+  ToolButton2->setObjectName(QStringLiteral("ToolButton2"));
+  ToolButton2->setText(Text("Порт"));
+  ToolButton2->setToolTip(Text("Выбрать последовательный порт"));
+  ToolButton2->setIcon(GlyphIcon(Glyph::Plug));
+  place(ToolButton2, TPortButton::kGlyphPartWidth + TPortButton::kArrowPartWidth);
+
+  ToolButton3 = new TFlatToolButton(Toolbar1);
+  ToolButton3->setObjectName(QStringLiteral("ToolButton3"));
+  ToolButton3->setDefaultAction(ABegin);
+  place(ToolButton3, kToolButtonSize);
+
+  ToolButton4 = new TFlatToolButton(Toolbar1);
+  ToolButton4->setObjectName(QStringLiteral("ToolButton4"));
+  ToolButton4->setDefaultAction(AExit);
+  place(ToolButton4, kToolButtonSize);
+
+  StatusBar1 = new TStatusBar(this);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setGeometry(0, kStatusBarY, kClientWidth, kStatusBarHeight);
+  PortStatusPane = new TPortStatusPane(StatusBar1);
+  PortStatusPane->setObjectName(QStringLiteral("PortStatusPane"));
+  PortStatusPane->setGeometry(2, 2, kPaneWidth, kPaneHeight);
+  ProgressBar1 = new TProgressBar(StatusBar1);
+  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1->setGeometry(2 + kPaneWidth, 2, kProgressBarWidth, kPaneHeight);
+  ProgressBar1->hide();
+
+  BalloonHints1 = new TBalloonHints(this);
+  for (QWidget* button : {static_cast<QWidget*>(ToolButton1), static_cast<QWidget*>(ToolButton2),
+                          static_cast<QWidget*>(ToolButton3), static_cast<QWidget*>(ToolButton4)}) {
+    BalloonHints1->Attach(button);
+  }
+
+  OpenDialog1 = new QFileDialog(this);
+  OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+  OpenDialog1->setWindowTitle(Text("Выбери файл (*.hex) для загрузки"));
+  OpenDialog1->setNameFilter(QStringLiteral("HexFiles (*.hex)"));
+  OpenDialog1->setDefaultSuffix(QStringLiteral("hex"));
+  OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+  OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+  // Names are matched as the file system's owner would see them: BOARD.HEX is a HEX file too.
+  OpenDialog1->setFilter(OpenDialog1->filter() & ~QDir::CaseSensitive);
+}
+
+void TForm1::FormCreate() {
+  transfer_ = std::make_unique<transfer::Download>(*Comm1, *this, *images_);
+  BuildPortMenu();
+  LoadPortSetting();
+  LoadFileSetting();
+  setWindowTitle(Text(FileNamePart(HexFileName)));
+}
+
+void TForm1::FormDestroy() {
+  transfer_.reset();
+  if (Comm1->Active()) Comm1->Close();
+}
+
+void TForm1::BuildPortMenu() {
+  if (!ToolButton2->DropDownMenu()) {
+    PortMenu = new QMenu(this);
+    PortMenu->setObjectName(QStringLiteral("PortMenu"));
+    PortMenu->setFont(WindowFont());
+    ToolButton2->SetDropDownMenu(PortMenu);
+  }
+  const QList<QAction*> old = PortMenu->actions();
+  PortMenu->clear();
+  qDeleteAll(old);
+  for (const std::string& name : SortedPorts(listPorts_())) {
+    // "&" would mark a mnemonic: doubled, the caption shows the name exactly.
+    auto* item = new QAction(Text(name).replace(QLatin1Char('&'), QStringLiteral("&&")), this);
+    item->setData(Text(name));
+    connect(item, &QAction::triggered, this,
+            [this, item] { Guarded([this, item] { PortMenuItemClick(item); }); });
+    PortMenu->addAction(item);
+  }
+}
+
+std::string TForm1::PortName(const QAction* item) {
+  return item->data().toString().toStdString();
+}
+
+void TForm1::LoadPortSetting() {
+  if (!RegIniFile1.HasSection(kPortSection)) {
+    if (AChangeComPort->isEnabled()) AChangeComPortExecute();
+    return;
+  }
+  const std::string value = RegIniFile1.ReadValue(kPortSection, kNameKey, kDefaultPort);
+  bool matched = false;
+  for (const QAction* item : PortMenu->actions()) {
+    if (PortName(item) == value) matched = true;
+  }
+  if (matched) {
+    Comm1->SetDeviceName(value);
+    PortStatusPane->SetCaption(Text(value));
+  } else if (AChangeComPort->isEnabled()) {
+    AChangeComPortExecute();
+  }
+}
+
+void TForm1::LoadFileSetting() {
+  if (!RegIniFile1.HasSection(kFileSection)) {
+    if (ASelectFile->isEnabled()) ASelectFileExecute();
+    return;
+  }
+  const std::string value = RegIniFile1.ReadValue(kFileSection, kNameKey, "");
+  std::error_code error;
+  if (!value.empty() && std::filesystem::exists(std::filesystem::u8path(value), error)) {
+    HexFileName = value;
+    ABegin->setEnabled(true);
+  } else if (ASelectFile->isEnabled()) {
+    ASelectFileExecute();
+  }
+}
+
+void TForm1::ASelectFileExecute() {
+  const int result = OpenDialog1->exec();
+  // The image file goes into the current directory: beside the HEX file after a choice.
+  const QString shown = OpenDialog1->directory().absolutePath();
+  if (!shown.isEmpty()) QDir::setCurrent(shown);
+  const QStringList chosen = OpenDialog1->selectedFiles();
+  if (result != QDialog::Accepted || chosen.isEmpty()) return;
+  HexFileName = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
+  RegIniFile1.WriteValue(kFileSection, kNameKey, HexFileName);
+  ABegin->setEnabled(true);
+}
+
+void TForm1::PortMenuItemClick(QObject* sender) {
+  auto* item = qobject_cast<QAction*>(sender);
+  if (!item) return;
+  if (Comm1->Active()) Comm1->Close();
+  Comm1->SetDeviceName(PortName(item));
+  Comm1->Open();
+  PortStatusPane->SetCaption(Text(Comm1->DeviceName()));
+  RegIniFile1.WriteValue(kPortSection, kNameKey, Comm1->DeviceName());
+}
+
+void TForm1::AExitExecute() {
+  close();
+}
+
+void TForm1::ABeginExecute() {
+  transfer_->Start(HexFileName);
+}
+
+void TForm1::Comm1RxChar(std::int32_t count) {
+  Guarded([this, count] { transfer_->RxChar(count); });
+}
+
+void TForm1::AChangeComPortExecute() {
+  DeferredMessage = kPortNotDefinedText;
+  // Shown by whichever event loop runs first, a modal dialog's included, never from here.
+  QMetaObject::invokeMethod(
+      this, [this] { Guarded([this] { ShowDeferredMessage(); }); }, Qt::QueuedConnection);
+}
+
+void TForm1::ShowDeferredMessage() {
+  ui::ShowInformation(DeferredMessage);
+  DeferredMessage.clear();
+}
+
+void TForm1::SetProgressTotal(std::uint32_t totalParts) {
+  ProgressBar1->SetTotalParts(totalParts);
+}
+void TForm1::SetProgressParts(std::uint32_t partsComplete) {
+  ProgressBar1->SetPartsComplete(partsComplete);
+}
+void TForm1::ShowProgress() {
+  ProgressBar1->show();
+}
+void TForm1::HideProgress() {
+  ProgressBar1->hide();
+}
+
+void TForm1::SetControlsEnabled(bool enabled) {
+  ABegin->setEnabled(enabled);
+  ASelectFile->setEnabled(enabled);
+  ToolButton2->setEnabled(enabled);
+}
+
+void TForm1::ShowPrompt() {
+  if (Form2) Form2->Show();
+}
+
+void TForm1::HidePrompt() {
+  if (Form2) Form2->Hide();
+}
+
+void TForm1::ShowInformation(const std::string& text) {
+  ui::ShowInformation(text);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (placed_) return;
+  placed_ = true;
+  if (QScreen* where = screen()) {
+    const QRect desktop = where->geometry();
+    const QRect outer = frameGeometry();
+    move(desktop.center() - outer.center() + pos());
+  }
+}
+
+}  // namespace ui
