@@ -1,0 +1,100 @@
+#include "ui/form2.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "ui/app_icon.h"
+#include "ui/x11_taskbar.h"
+
+namespace ui {
+
+namespace {
+
+constexpr int kClientWidth = 195;
+constexpr int kClientHeight = 57;
+constexpr int kCharacterHeightPx = 19;
+
+QFont PromptFont() {
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setStyleHint(QFont::SansSerif);
+  // Pixels, not points: 14 pt at 96 dpi, right on every screen the test or user has.
+  font.setPixelSize(kCharacterHeightPx);
+  return font;
+}
+
+}  // namespace
+
+QPoint PromptPosition(const QRect& mainFrame, const QSize& promptFrame) {
+  // Integer division truncates toward zero, as the placement rule wants for odd differences.
+  const int left = mainFrame.left() + (mainFrame.width() - promptFrame.width()) / 2;
+  const int top = mainFrame.top() + (mainFrame.height() - promptFrame.height()) / 2;
+  return QPoint(left < 0 ? 0 : left, top < 0 ? 0 : top);
+}
+
+TForm2::TForm2(QWidget* mainWindow)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      mainWindow_(mainWindow) {
+  setObjectName(QStringLiteral("Form2"));
+  setFixedSize(kClientWidth, kClientHeight);
+  setWindowIcon(BlankWindowIcon());
+  // Closing the prompt must never count as closing the application.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Window);
+
+  Label1 = new QLabel(QStringLiteral("Включи питание"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setAlignment(Qt::AlignCenter);
+  Label1->setWordWrap(false);
+  Label1->setFont(PromptFont());
+  Label1->setAutoFillBackground(true);
+  Label1->setBackgroundRole(QPalette::Window);
+  Label1->setForegroundRole(QPalette::WindowText);
+  Label1->setFocusPolicy(Qt::NoFocus);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Label1);
+
+  // An empty title would make the window system fall back to the application's name.
+  create();
+  windowHandle()->setTitle(QStringLiteral(" "));
+}
+
+void TForm2::SetMainWindow(QWidget* mainWindow) {
+  mainWindow_ = mainWindow;
+}
+
+void TForm2::Show() {
+  if (!isVisible()) {
+    KeepOffTaskbar(this);
+    show();
+  }
+  raise();
+  activateWindow();
+}
+
+void TForm2::Hide() {
+  if (!isVisible()) return;
+  const bool wasActive = isActiveWindow();
+  hide();
+  if (wasActive && mainWindow_) mainWindow_->activateWindow();
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+  if (!placed_ && mainWindow_) {
+    placed_ = true;
+    // The prompt's own frame is not known before it is mapped; it has the same decoration
+    // as the main window, so that window's frame widths stand in for it.
+    const QRect mainFrame = mainWindow_->frameGeometry();
+    const QRect mainClient = mainWindow_->geometry();
+    const QSize frame(kClientWidth + mainFrame.width() - mainClient.width(),
+                      kClientHeight + mainFrame.height() - mainClient.height());
+    move(PromptPosition(mainFrame, frame));
+  }
+  QWidget::showEvent(event);
+}
+
+}  // namespace ui

@@ -1,0 +1,66 @@
+#include "ui/messages.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include "ui/app_icon.h"
+#include "ui/information_dialog.h"
+
+namespace ui {
+
+namespace {
+
+// Ends a drag or closes an open menu before the report takes the input.
+void CancelMode() {
+  if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+  while (QWidget* popup = QApplication::activePopupWidget()) {
+    if (!popup->close()) break;
+  }
+}
+
+void ShowErrorBox(const std::string& message) {
+  const QPointer<QWidget> active = QApplication::activeWindow();
+  const QPointer<QWidget> focus = QApplication::focusWidget();
+  {
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
+                    QString::fromStdString(ErrorReportText(message)), QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("ErrorReport"));
+    box.setWindowIcon(BlankWindowIcon());
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+  }
+  if (active) active->activateWindow();
+  if (focus) focus->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace
+
+void ShowInformation(const std::string& text) {
+  TInformationDialog dialog(QString::fromStdString(text));
+  dialog.exec();
+}
+
+std::string ErrorReportText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + '.';
+  return message;
+}
+
+void ReportException(const std::exception& failure) {
+  CancelMode();
+  if (dynamic_cast<const EAbort*>(&failure)) return;
+  ShowErrorBox(failure.what());
+}
+
+void ReportException(std::exception_ptr failure) {
+  if (!failure) return;
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    ReportException(e);
+  }
+}
+
+}  // namespace ui

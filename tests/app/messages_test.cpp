@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+#include "modal_watcher.h"
+#include "ui/information_dialog.h"
+#include "ui/messages.h"
+
+namespace {
+
+using apptest::ModalWatcher;
+using apptest::WaitFor;
+using ui::ErrorReportText;
+
+const QString kTitle = QStringLiteral("Загрузчик");
+
+TEST(ErrorReportText, AddsAFullStopOnlyAfterCharactersAboveTheFullStop) {
+  // Texts the program really produces.
+  EXPECT_EQ(ErrorReportText("Specified device not found (COM7)."),
+            "Specified device not found (COM7).");
+  EXPECT_EQ(ErrorReportText("Can't open specified device /dev/ttyS7 (Error 2, No such file or "
+                            "directory)"),
+            "Can't open specified device /dev/ttyS7 (Error 2, No such file or directory)");
+  EXPECT_EQ(ErrorReportText("'$G1' is not a valid integer value"),
+            "'$G1' is not a valid integer value.");
+  EXPECT_EQ(ErrorReportText("Unable to write to /opt/loader/loader.ini"),
+            "Unable to write to /opt/loader/loader.ini.");
+  EXPECT_EQ(ErrorReportText(""), "");
+  // A Cyrillic last letter: its UTF-8 bytes are all above 0x7F.
+  EXPECT_EQ(ErrorReportText("Ошибка ответа"), "Ошибка ответа.");
+  // The boundary: "." (0x2E) and below stay as they are, "/" (0x2F) and above get one.
+  EXPECT_EQ(ErrorReportText("Stop!"), "Stop!");
+  EXPECT_EQ(ErrorReportText("say \"x\""), "say \"x\"");
+  EXPECT_EQ(ErrorReportText("trailing "), "trailing ");
+  EXPECT_EQ(ErrorReportText("minus -"), "minus -");
+  EXPECT_EQ(ErrorReportText("path /"), "path /.");
+  EXPECT_EQ(ErrorReportText("code 7"), "code 7.");
+  EXPECT_EQ(ErrorReportText("Reason:"), "Reason:.");
+  EXPECT_EQ(ErrorReportText("Why?"), "Why?.");
+}
+
+TEST(ReportException, ShowsTheStopBoxWithTheTitleAndTheCompletedText) {
+  ModalWatcher watcher;
+  watcher.Expect(ModalWatcher::CheckThenAccept([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    EXPECT_TRUE(box->isModal());
+  }));
+  ui::ReportException(std::runtime_error("'$G1' is not a valid integer value"));
+  ASSERT_EQ(watcher.Seen().size(), 1u);
+  EXPECT_EQ(watcher.Seen()[0].kind, QStringLiteral("error"));
+  EXPECT_EQ(watcher.Seen()[0].title, kTitle);
+  EXPECT_EQ(watcher.Seen()[0].text, QStringLiteral("'$G1' is not a valid integer value."));
+  EXPECT_EQ(watcher.Pending(), 0u);
+}
+
+TEST(ReportException, StaysSilentAboutAnAbort) {
+  ModalWatcher watcher;
+  ui::ReportException(ui::EAbort());
+  ui::ReportException(std::make_exception_ptr(ui::EAbort()));
+  EXPECT_TRUE(watcher.Seen().empty());
+}
+
+TEST(ReportException, ClosesAnOpenMenuFirstAndGivesTheFocusBack) {
+  QWidget window;
+  auto* first = new QLineEdit(&window);
+  auto* second = new QLineEdit(&window);
+  auto* layout = new QVBoxLayout(&window);
+  layout->addWidget(first);
+  layout->addWidget(second);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  second->setFocus();
+  ASSERT_TRUE(WaitFor([&] { return second->hasFocus(); }));
+
+  QMenu menu;
+  menu.addAction(QStringLiteral("COM1"));
+  menu.popup(window.mapToGlobal(QPoint(0, 0)));
+  ASSERT_TRUE(WaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+
+  bool menuOpenDuringReport = true;
+  ModalWatcher watcher;
+  watcher.Expect(ModalWatcher::CheckThenAccept(
+      [&](QWidget*) { menuOpenDuringReport = QApplication::activePopupWidget() != nullptr; }));
+  ui::ReportException(std::runtime_error("Unable to write to x"));
+  EXPECT_FALSE(menuOpenDuringReport);
+  EXPECT_FALSE(menu.isVisible());
+  EXPECT_TRUE(WaitFor([&] { return second->hasFocus(); }));
+}
+
+// A receiver whose handler fails, as an action or a port menu item might.
+class FailingReceiver : public QObject {
+ public:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::User) throw std::runtime_error("Unable to write to /tmp/x");
+    return QObject::event(event);
+  }
+};
+
+TEST(NotifyCatchPoint, ReportsAFailureThatLeavesAHandlerAndTheLoopGoesOn) {
+  FailingReceiver receiver;
+  ModalWatcher watcher;
+  watcher.Expect(ModalWatcher::Accept());
+  bool later = false;
+  QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+  QTimer::singleShot(0, &receiver, [&] { later = true; });
+  ASSERT_TRUE(WaitFor([&] { return later; }));
+  EXPECT_EQ(watcher.Kinds(), QStringLiteral("error"));
+  EXPECT_EQ(watcher.Seen().at(0).text, QStringLiteral("Unable to write to /tmp/x."));
+}
+
+TEST(NotifyCatchPoint, CatchesInsideAModalLoopAndThatLoopGoesOn) {
+  FailingReceiver receiver;
+  QPointer<QWidget> information;
+  bool informationStillUp = false;
+  ModalWatcher watcher;
+  // While the information window is up a handler fails; the failure is reported on top of it.
+  watcher.Expect([&](QWidget* modal) {
+    information = modal;
+    QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+  });
+  watcher.Expect(ModalWatcher::Accept());
+  QTimer closer;
+  closer.setInterval(5);
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (watcher.Seen().size() == 2 && information &&
+        QApplication::activeModalWidget() == information) {
+      informationStillUp = information->isVisible();
+      qobject_cast<QDialog*>(information.data())->accept();
+    }
+  });
+  closer.start();
+  ui::ShowInformation("Ошибка ответа");
+  EXPECT_TRUE(informationStillUp);
+  EXPECT_EQ(watcher.Kinds(), QStringLiteral("information,error"));
+}
+
+TEST(ShowInformation, CarriesTheTitleTheTextAndOneCentredOk) {
+  ui::TInformationDialog dialog(QStringLiteral("Последовательный порт не определен"));
+  EXPECT_EQ(dialog.windowTitle(), kTitle);
+  EXPECT_TRUE(dialog.OkButton->isDefault());
+  EXPECT_EQ(dialog.OkButton->text(), QStringLiteral("OK"));
+  EXPECT_EQ(dialog.findChildren<QPushButton*>().size(), 1);
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  const QRect ok = dialog.OkButton->geometry();
+  EXPECT_LE(std::abs(ok.center().x() - dialog.rect().center().x()), 1);
+  const QRect screen = dialog.screen()->geometry();
+  EXPECT_LE(std::abs(dialog.frameGeometry().center().x() - screen.center().x()), 1);
+  EXPECT_LE(std::abs(dialog.frameGeometry().center().y() - screen.center().y()), 1);
+}
+
+TEST(ShowInformation, WrapsALongTextAtHalfTheScreenWidth) {
+  std::string text;
+  for (int i = 0; i < 60; ++i) text += "Ошибка ответа ";
+  ui::TInformationDialog dialog(QString::fromStdString(text));
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  EXPECT_LE(dialog.TextLabel->width(), dialog.screen()->geometry().width() / 2);
+  EXPECT_GT(dialog.TextLabel->height(), 3 * dialog.TextLabel->fontMetrics().height());
+}
+
+TEST(ShowInformation, EnterEscapeClickAndTheCloseBoxAllDismissIt) {
+  const std::vector<std::function<void(QWidget*)>> ways = {
+      [](QWidget* m) { QTest::keyClick(m, Qt::Key_Return); },
+      [](QWidget* m) { QTest::keyClick(m, Qt::Key_Enter, Qt::KeypadModifier); },
+      [](QWidget* m) { QTest::keyClick(m, Qt::Key_Escape); },
+      [](QWidget* m) {
+        QTest::mouseClick(qobject_cast<ui::TInformationDialog*>(m)->OkButton, Qt::LeftButton);
+      },
+      [](QWidget* m) { m->close(); },
+  };
+  for (const auto& way : ways) {
+    ModalWatcher watcher;
+    watcher.Expect(way);
+    ui::ShowInformation("Ошибка ответа");  // returns only once dismissed
+    EXPECT_EQ(watcher.Kinds(), QStringLiteral("information"));
+    EXPECT_EQ(watcher.Seen().at(0).text, QStringLiteral("Ошибка ответа"));
+    EXPECT_EQ(watcher.Seen().at(0).title, kTitle);
+  }
+}
+
+TEST(ShowInformation, CtrlCPutsTheSevenLinesOnTheClipboard) {
+  QString copied;
+  ModalWatcher watcher;
+  watcher.Expect(ModalWatcher::CopyThenAccept(&copied));
+  ui::ShowInformation("Ошибка ответа");
+  const QString divider(27, QLatin1Char('-'));
+  EXPECT_EQ(copied, divider + "\r\nЗагрузчик\r\n" + divider + "\r\nОшибка ответа\r\n" + divider +
+                        "\r\nOK   \r\n" + divider + "\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace apptest {
+
+// One modal window as the watcher met it.
+struct SeenModal {
+  QString kind;  // "information", "error", "file" or the class name of anything else
+  QString title;
+  QString text;
+  bool expected = true;
+};
+
+// Answers modal windows from inside their own event loops. It polls the active modal window;
+// each new one is recorded and handed to the next queued answer. A modal window with no
+// answer left is recorded as unexpected and closed, so a test can never hang on one.
+class ModalWatcher : public QObject {
+ public:
+  using Answer = std::function<void(QWidget* modal)>;
+
+  ModalWatcher();
+  ~ModalWatcher() override;
+
+  void Expect(Answer answer);
+  std::size_t Pending() const { return answers_.size(); }
+  const std::vector<SeenModal>& Seen() const { return seen_; }
+  // Kinds in the order met, e.g. "file,information".
+  QString Kinds() const;
+
+  // Ready answers.
+  static Answer Accept();
+  // Presses Ctrl+C in the window, keeps the clipboard text in *copied, then accepts.
+  static Answer CopyThenAccept(QString* copied);
+  // Runs check while the window is up, then accepts.
+  static Answer CheckThenAccept(std::function<void(QWidget*)> check);
+
+ private:
+  void Poll();
+
+  QTimer timer_;
+  std::deque<Answer> answers_;
+  std::vector<SeenModal> seen_;
+  std::vector<QPointer<QWidget>> handled_;
+};
+
+SeenModal Describe(QWidget* modal);
+
+// Processes events until condition holds or the bound passes; returns the condition.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+}  // namespace apptest
