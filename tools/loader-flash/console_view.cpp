@@ -1,0 +1,17 @@
+#include "console_view.h"
+
+#include <cstdio>
+
+namespace flash {
+
+void ConsoleView::ShowProgress() {
+  begun_ = true;
+  progress_.Show();
+}
+
+void ConsoleView::ShowPrompt() {
+  std::puts("Включи питание");
+  std::fflush(stdout);
+}
+
+}  // namespace flash

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "progress_printer.h"
+#include "transfer/view.h"
+
+namespace flash {
+
+// The download's effects as console output: the prompt on standard output, progress on
+// standard error. A notice ends the run, so it is handed on instead of waiting for a user.
+class ConsoleView : public transfer::View {
+ public:
+  ConsoleView(ProgressPrinter& progress, std::function<void(const std::string&)> onNotice)
+      : progress_(progress), onNotice_(std::move(onNotice)) {}
+
+  void SetProgressTotal(std::uint32_t totalParts) override { progress_.SetTotal(totalParts); }
+  void SetProgressParts(std::uint32_t parts) override { progress_.SetParts(parts); }
+  void ShowProgress() override;
+  void HideProgress() override { progress_.Hide(); }
+  void SetControlsEnabled(bool) override {}
+  void ShowPrompt() override;
+  void HidePrompt() override {}
+  void ShowInformation(const std::string& text) override { onNotice_(text); }
+
+  // The target has answered: the download proper has begun.
+  bool Begun() const { return begun_; }
+
+ private:
+  ProgressPrinter& progress_;
+  std::function<void(const std::string&)> onNotice_;
+  bool begun_ = false;
+};
+
+}  // namespace flash

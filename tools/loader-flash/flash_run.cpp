@@ -1,0 +1,92 @@
+#include "flash_run.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <cmath>
+#include <cstdio>
+
+namespace flash {
+
+namespace {
+
+constexpr std::int32_t kLineBaudrate = 10400;
+
+std::string MessageOf(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
+  }
+}
+
+// The line the boot loader expects: 10400 bit/s 8N1, no flow control, DTR and RTS off.
+void SetLoaderLine(serial::TCommPort& port) {
+  port.SetUserBaudrate(kLineBaudrate);
+  port.SetParity(serial::TParity::paNone);
+  port.SetDatabits(serial::TDatabits::db8);
+  port.SetStopbits(serial::TStopbits::sb1);
+  port.SetFlowControl(serial::TFlowControl{});
+}
+
+}  // namespace
+
+FlashRun::FlashRun(const FlashOptions& options)
+    : options_(options),
+      port_(ui_),
+      progress_(stderr, isatty(STDERR_FILENO) == 1),
+      view_(progress_, [this](const std::string& text) { Fail(text); }),
+      download_(port_, view_, images_) {
+  SetLoaderLine(port_);
+  port_.SetDeviceName(options_.port);
+  port_.OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Received(count); };
+  port_.ErrorReport = [this](std::exception_ptr error) { Fail(MessageOf(error)); };
+  silence_.setSingleShot(true);
+  QObject::connect(&silence_, &QTimer::timeout, [this] {
+    char text[96];
+    std::snprintf(text, sizeof text, "Нет ответа от устройства за %g с", *options_.timeoutSeconds);
+    Fail(text);
+  });
+}
+
+int FlashRun::Exec() {
+  try {
+    download_.Start(options_.hexFile);
+  } catch (const std::exception& error) {
+    Fail(error.what());
+    return *exitCode_;
+  }
+  if (options_.timeoutSeconds)
+    silence_.start(static_cast<int>(std::ceil(*options_.timeoutSeconds * 1000)));
+  const int code = QCoreApplication::exec();
+  return exitCode_.value_or(code);
+}
+
+void FlashRun::Received(std::int32_t count) {
+  if (exitCode_) return;
+  if (silence_.isActive()) silence_.start();
+  download_.RxChar(count);
+  // Idle again after the hello without a notice: the end command has been queued. Its
+  // echo coming back proves that it has left the writer's queue and crossed the line;
+  // closing the port earlier would discard it.
+  if (!exitCode_ && view_.Begun() && download_.TransferState() == transfer::State::Idle &&
+      download_.RxCount() >= download_.TxLength())
+    Quit(0);
+}
+
+void FlashRun::Fail(const std::string& message) {
+  if (exitCode_) return;
+  progress_.Hide();
+  std::fprintf(stderr, "%s\n", message.c_str());
+  Quit(1);
+}
+
+void FlashRun::Quit(int code) {
+  exitCode_ = code;
+  silence_.stop();
+  QCoreApplication::exit(code);
+}
+
+}  // namespace flash

@@ -1,0 +1,20 @@
+// loader-flash: downloads a HEX file into the target's boot loader from the command line,
+// with the same conversion, engine and serial port device as the window.
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "flash_options.h"
+#include "flash_run.h"
+
+int main(int argc, char** argv) {
+  flash::FlashOptions options;
+  try {
+    options = flash::ParseFlashOptions(argc, argv);
+  } catch (const flash::UsageError& error) {
+    std::fprintf(stderr, "loader-flash: %s\n%s", error.what(), flash::kFlashUsage);
+    return 2;
+  }
+  QCoreApplication app(argc, argv);
+  flash::FlashRun run(options);
+  return run.Exec();
+}

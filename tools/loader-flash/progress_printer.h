@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace flash {
+
+// The download's progress as text: a redrawn bar with the percentage on a terminal, one
+// line per new percentage otherwise (logs, pipes). Percentages as the window's bar has them.
+class ProgressPrinter {
+ public:
+  ProgressPrinter(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
+
+  void SetTotal(std::uint32_t totalParts);
+  void SetParts(std::uint32_t partsComplete);
+  void Show();
+  void Hide();
+
+ private:
+  void Print();
+
+  std::FILE* out_;
+  bool terminal_;
+  bool visible_ = false;
+  std::uint32_t total_ = 0;
+  std::uint32_t parts_ = 0;
+  unsigned percent_ = 0;
+  int printed_ = -1;  // the percentage last printed
+};
+
+}  // namespace flash
