@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <pty.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,11 @@ PtyPair::PtyPair() {
     throw std::system_error(errno, std::generic_category(), "openpty");
   }
   slavePath_ = name;
+  // A serial port carries bytes untouched; a fresh pseudo-terminal would edit and echo them.
+  termios raw{};
+  ::tcgetattr(slave_, &raw);
+  ::cfmakeraw(&raw);
+  ::tcsetattr(slave_, TCSANOW, &raw);
 }
 
 PtyPair::~PtyPair() {

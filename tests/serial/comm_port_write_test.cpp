@@ -1,0 +1,55 @@
+#include "support/port_fixture.h"
+
+using namespace serial;
+using namespace std::chrono_literals;
+
+using CommPortWrite = PortFixture;
+
+TEST_F(CommPortWrite, WriteBufQueuesAndReturnsAtOnce) {
+  port.Open();
+  const std::vector<std::uint8_t> packet = Pattern(131);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(port.WriteBuf(packet.data(), 131), 131);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms);
+  EXPECT_EQ(pty.Receive(131, 2s), packet);
+
+  // Many small appends while the writer is busy all come out, in order.
+  std::vector<std::uint8_t> all;
+  for (int i = 0; i < 300; ++i) {
+    const std::vector<std::uint8_t> piece = Pattern(1 + i % 7, static_cast<std::uint8_t>(i));
+    ASSERT_EQ(port.WriteBuf(piece.data(), static_cast<std::int32_t>(piece.size())),
+              static_cast<std::int32_t>(piece.size()));
+    all.insert(all.end(), piece.begin(), piece.end());
+  }
+  EXPECT_EQ(pty.Receive(all.size(), 2s), all);
+}
+
+TEST_F(CommPortWrite, WriteLargerThanTheQueueFailsAfterWriteTimeoutAndQueuesNothing) {
+  port.SetWriteTimeout(200);
+  port.Open();
+  const std::vector<std::uint8_t> tooMuch = Pattern(2049);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(CommErrorOf([&] { port.WriteBuf(tooMuch.data(), 2049); }), kOutputBufferFull);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, 200ms);
+  EXPECT_LT(waited, 1s);
+  EXPECT_TRUE(pty.Receive(1, 50ms).empty());
+
+  const std::vector<std::uint8_t> full = Pattern(2048, 3);
+  EXPECT_EQ(port.WriteBuf(full.data(), 2048), 2048);
+  EXPECT_EQ(pty.Receive(2048, 2s), full);
+}
+
+TEST_F(CommPortWrite, TxEmptyIsRaisedOnTheUiThreadOnceTheQueueRunsDry) {
+  const std::thread::id uiThread = std::this_thread::get_id();
+  int empties = 0;
+  port.SetOnTxEmpty([&](TCommPort&) {
+    EXPECT_EQ(std::this_thread::get_id(), uiThread);
+    ++empties;
+  });
+  port.Open();
+  const std::vector<std::uint8_t> packet = Pattern(64);
+  port.WriteBuf(packet.data(), 64);
+  ASSERT_TRUE(ui.RunUntil([&] { return empties >= 1; }, 2s));
+  EXPECT_EQ(pty.Receive(64, 2s), packet);
+}
