@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "ui/app_icon.h"
+#include "ui/form2.h"
 #include "ui/messages.h"
 
 namespace ui {
@@ -21,6 +22,31 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     ReportException(failure);
     return false;
   }
+}
+
+TLoaderProgram::TLoaderProgram(TForm1Setup setup)
+    : form1_(std::make_unique<TForm1>(std::move(setup))),
+      form2_(std::make_unique<TForm2>(form1_.get())) {
+  form1_->SetPromptWindow(form2_.get());
+}
+
+TLoaderProgram::~TLoaderProgram() {
+  form2_->hide();
+  form1_->hide();
+  form1_->SetPromptWindow(nullptr);
+  form2_.reset();
+  form1_.reset();
+}
+
+void TLoaderProgram::Show() {
+  form1_->show();
+}
+
+int RunLoader(Application& app, TForm1Setup setup) {
+  TLoaderProgram program(std::move(setup));
+  program.Show();
+  app.exec();
+  return 0;
 }
 
 }  // namespace ui
