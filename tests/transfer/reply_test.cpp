@@ -20,7 +20,7 @@ TEST_P(NoiseBeforeHello, IsIgnored) {
   rig.target.Run();
   EXPECT_TRUE(rig.target.Finished());
   EXPECT_TRUE(rig.view.informations.empty());
-  EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.target.Image().begin()));
+  EXPECT_TRUE(HoldsImage(rig.target, image));
 }
 
 INSTANTIATE_TEST_SUITE_P(Arrivals, NoiseBeforeHello,
@@ -45,7 +45,7 @@ TEST(SevenBitReplies, EveryReplyWithBitSevenFlippedIsAccepted) {
   rig.Flash(image);
   EXPECT_TRUE(rig.target.Finished());
   EXPECT_TRUE(rig.view.informations.empty());
-  EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.target.Image().begin()));
+  EXPECT_TRUE(HoldsImage(rig.target, image));
 }
 
 TEST(SevenBitReplies, AcknowledgeAs2AIsAccepted) {
@@ -82,6 +82,7 @@ class EchoCount : public ::testing::TestWithParam<int> {
     Feed(0x55);
     // Lead the download to the packet under test: 0 sync, 1 address, 2 data.
     for (int i = 0; i < GetParam(); ++i) {
+      ASSERT_EQ(rig.target.Packets().size(), static_cast<std::size_t>(i) + 1);
       for (std::size_t k = 0; k < Sent().size(); ++k) Feed(Sent()[k]);
       Feed(RightReply());
     }
@@ -174,7 +175,7 @@ TEST(Notifications, BytesLeftBehindAreReadBeforeTheHello) {
   rig.target.Run();
   EXPECT_EQ(rig.target.ReadRequests()[1], 2);
   EXPECT_TRUE(rig.target.Finished());
-  EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.target.Image().begin()));
+  EXPECT_TRUE(HoldsImage(rig.target, image));
 }
 
 // A wrong reply in each state, followed in the same notification by more bytes.
@@ -212,6 +213,7 @@ TEST_P(WrongReply, StopsResetsAndLeavesTheWindowUsable) {
   EXPECT_EQ(rig.view.parts, 0u);
   EXPECT_TRUE(rig.view.controlsEnabled);
   EXPECT_EQ(rig.view.promptVisible, inHello);
+  ASSERT_GE(rig.journal.size(), 5u);
   const std::vector<std::string> tail{"parts 0", "hide progress", "close image", "controls on",
                                       "info " + kWrongReply};
   EXPECT_EQ(std::vector<std::string>(rig.journal.end() - 5, rig.journal.end()), tail);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -40,6 +41,12 @@ inline std::vector<std::uint8_t> RandomImage(std::size_t size, unsigned seed) {
   std::vector<std::uint8_t> image(size);
   for (auto& b : image) b = static_cast<std::uint8_t>(byte(random));
   return image;
+}
+
+// The target collected the image at the start of what it received.
+inline bool HoldsImage(const ScriptedTarget& target, const std::vector<std::uint8_t>& image) {
+  const auto& got = target.Image();
+  return got.size() >= image.size() && std::equal(image.begin(), image.end(), got.begin());
 }
 
 inline std::uint8_t SumOfData(const ScriptedTarget::Packet& dataCommand) {

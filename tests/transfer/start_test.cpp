@@ -77,7 +77,7 @@ TEST(Start, AgainWhileWaitingConvertsAfreshAndDownloadsOnce) {
   EXPECT_TRUE(rig.target.Finished());
   EXPECT_EQ(rig.target.Packets().front(), (ScriptedTarget::Packet{0x55, 0x33, 0xCC}));
   EXPECT_EQ(rig.target.Packets().size(), 6u);
-  EXPECT_TRUE(std::equal(second.begin(), second.end(), rig.target.Image().begin()));
+  EXPECT_TRUE(HoldsImage(rig.target, second));
 }
 
 TEST(Start, PortThatFailsToOpenLeavesTheTransferWaiting) {

@@ -49,7 +49,7 @@ TEST_P(WholeDownload, SendsEveryBlockAndEndsIdle) {
   const std::size_t blocks = size / 128 + 1;
   EXPECT_EQ(rig.target.Packets(), ExpectedPackets(image));
   ASSERT_EQ(rig.target.Image().size(), blocks * 128);
-  EXPECT_TRUE(std::equal(image.begin(), image.end(), rig.target.Image().begin()));
+  EXPECT_TRUE(HoldsImage(rig.target, image));
   EXPECT_TRUE(std::all_of(rig.target.Image().begin() + static_cast<std::ptrdiff_t>(size),
                           rig.target.Image().end(), [](std::uint8_t b) { return b == 0; }));
   EXPECT_TRUE(rig.target.Finished());
@@ -122,6 +122,7 @@ TEST(WholeDownload, FiveHundredTwelveBytesEndWithAnAddressAndAZeroBlock) {
   EXPECT_EQ(rig.target.AddressCommands(), (std::vector<std::uint16_t>{0x0000, 0x0200}));
   EXPECT_EQ(rig.target.DataAddresses(),
             (std::vector<std::uint16_t>{0x0000, 0x0080, 0x0100, 0x0180, 0x0200}));
+  ASSERT_EQ(rig.target.Packets().size(), 9u);
   EXPECT_EQ(rig.target.Packets()[6], (Packet{0x11, 0x02, 0x00}));
   const auto& last = rig.target.Packets()[7];
   EXPECT_TRUE(std::all_of(last.begin() + 3, last.end(), [](std::uint8_t b) { return b == 0; }));
