@@ -21,8 +21,8 @@ class ConvertRecords : public testing::Test {
 };
 
 Bytes TwentyByteImage() {
-  Bytes image(16, 0xFF);
-  image.insert(image.end(), {1, 2, 3, 4});
+  Bytes image;
+  Place(image, 16, {1, 2, 3, 4});
   return image;
 }
 
