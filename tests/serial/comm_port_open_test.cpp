@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "serial/posix/termios2.h"
@@ -91,6 +92,12 @@ TEST_F(CommPortOpen, PortHeldElsewhereIsBusy) {
       << busy;
   EXPECT_FALSE(second.Active());
   EXPECT_TRUE(port.Active());
+  int exclusive = 0;  // the refused opening left the holder's exclusive use alone
+  ASSERT_EQ(::ioctl(pty.Slave(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 1);
+  port.Close();
+  ASSERT_EQ(::ioctl(pty.Slave(), TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
 }
 
 TEST_F(CommPortOpen, OpenPortRefusesOpenAndClosedOnlySettings) {

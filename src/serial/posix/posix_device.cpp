@@ -58,7 +58,38 @@ class PosixDevice : public CommDevice {
  public:
   PosixDevice(int fd, int wakeFd, int epollFd) : fd_(fd), wakeFd_(wakeFd), epollFd_(epollFd) {}
 
-  ~PosixDevice() override { ::ioctl(fd_.get(), TIOCNXCL); }
+  ~PosixDevice() override {
+    if (exclusive_) ::ioctl(fd_.get(), TIOCNXCL);
+  }
+
+  int fd() const { return fd_.get(); }
+
+  // The lock stops another program that holds the port (and locks it, as we do); TIOCEXCL then
+  // keeps later opens out, except a privileged one's. Only the lock's holder may lift TIOCEXCL
+  // again. 0 or the errno of the failure.
+  int TakeExclusive() {
+    if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) return errno;
+    if (::ioctl(fd_.get(), TIOCEXCL) != 0) return errno;
+    exclusive_ = true;
+    return 0;
+  }
+
+  // Edge-triggered: a wait returns for bytes that arrived since the last one, not for bytes a
+  // handler chose to leave unread, so such a handler cannot make the event thread spin.
+  // 0 or the errno of the failure.
+  int Watch() {
+    epoll_event port{};
+    port.events = EPOLLIN | EPOLLET;
+    port.data.fd = fd_.get();
+    epoll_event stop{};
+    stop.events = EPOLLIN;
+    stop.data.fd = wakeFd_.get();
+    if (::epoll_ctl(epollFd_.get(), EPOLL_CTL_ADD, fd_.get(), &port) != 0 ||
+        ::epoll_ctl(epollFd_.get(), EPOLL_CTL_ADD, wakeFd_.get(), &stop) != 0) {
+      return errno;
+    }
+    return 0;
+  }
 
   void ApplyLine(const TLineSettings& line) override {
     if (const int error = posix::SetRawLine(fd_.get(), line)) {
@@ -180,6 +211,7 @@ class PosixDevice : public CommDevice {
   Descriptor epollFd_;
   serial_icounter_struct counts_{};
   bool haveCounts_ = false;
+  bool exclusive_ = false;
 };
 
 [[noreturn]] void RaiseOpenError(const std::string& name, int error) {
@@ -201,34 +233,16 @@ void RequestLowLatency(int fd) {
 }  // namespace
 
 std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
-  Descriptor fd(::open(DevicePath(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0) RaiseOpenError(name, errno);
-  // TIOCEXCL keeps later opens out (except a privileged one's); the lock also stops a program
-  // that opened the port before us, if it locks as well.
-  if (::ioctl(fd.get(), TIOCEXCL) != 0) RaiseOpenError(name, errno);
-  if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-    const int error = errno;
-    ::ioctl(fd.get(), TIOCNXCL);
-    RaiseOpenError(name, error);
-  }
-  RequestLowLatency(fd.get());
-
   Descriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   Descriptor epoll(::epoll_create1(EPOLL_CLOEXEC));
   if (wake.get() < 0 || epoll.get() < 0) RaiseOpenError(name, errno);
-  // Edge-triggered: a wait returns for bytes that arrived since the last one, not for bytes a
-  // handler chose to leave unread, so such a handler cannot make the event thread spin.
-  epoll_event port{};
-  port.events = EPOLLIN | EPOLLET;
-  port.data.fd = fd.get();
-  epoll_event stop{};
-  stop.events = EPOLLIN;
-  stop.data.fd = wake.get();
-  if (::epoll_ctl(epoll.get(), EPOLL_CTL_ADD, fd.get(), &port) != 0 ||
-      ::epoll_ctl(epoll.get(), EPOLL_CTL_ADD, wake.get(), &stop) != 0) {
-    RaiseOpenError(name, errno);
-  }
-  return std::make_unique<PosixDevice>(fd.release(), wake.release(), epoll.release());
+  Descriptor fd(::open(DevicePath(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) RaiseOpenError(name, errno);
+  auto device = std::make_unique<PosixDevice>(fd.release(), wake.release(), epoll.release());
+  if (const int error = device->TakeExclusive()) RaiseOpenError(name, error);
+  RequestLowLatency(device->fd());
+  if (const int error = device->Watch()) RaiseOpenError(name, error);
+  return device;
 }
 
 }  // namespace serial
