@@ -46,6 +46,9 @@ tcflag_t ParityFlags(TParity parity) {
 
 }  // namespace
 
+// Settings without a termios counterpart are not applied: OutDsrFlow, DsrSensitivity,
+// TxContinueOnXoff, coErrorChar, coNullStrip, ErrorChar, EventChar, EofChar (raw mode has no end
+// of file), XonLimit and XoffLimit. dtrHandshake and rtsToggle raise their line like "enabled".
 int SetRawLine(int fd, const TLineSettings& line) {
   const tcflag_t size = DataBitsFlag(line.Databits);
   if (size == 0 || line.BaudRate <= 0) return EINVAL;
