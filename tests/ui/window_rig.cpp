@@ -1,0 +1,65 @@
+#include "window_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <fstream>
+#include <sstream>
+
+namespace uitest {
+
+WindowRig::WindowRig() : startDir_(std::filesystem::current_path()) {
+  EXPECT_TRUE(dir_.isValid());
+}
+
+WindowRig::~WindowRig() {
+  form.reset();
+  ProcessEvents();
+  // The file dialog changes the process's folder; later tests must not depend on that.
+  std::filesystem::current_path(startDir_);
+}
+
+std::filesystem::path WindowRig::Folder() const {
+  return dir_.path().toStdString();
+}
+
+void WindowRig::WriteSettings(const std::string& iniText) const {
+  std::ofstream(SettingsFile(), std::ios::binary) << iniText;
+}
+
+std::string WindowRig::ReadSettings() const {
+  std::ifstream in(SettingsFile(), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::filesystem::path WindowRig::MakeFile(const std::string& relativeName) const {
+  const std::filesystem::path file = Folder() / relativeName;
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << ":00000001FF\n";
+  return file;
+}
+
+void WindowRig::WriteValidSettings() {
+  WriteSettings("[PortName]\nName=" + ports.front() +
+                "\n[FileName]\nName=" + MakeFile("board.hex").string() + "\n");
+}
+
+ui::TForm1& WindowRig::Create() {
+  ui::TForm1Setup setup;
+  setup.ListPorts = [this] { return ports; };
+  setup.SettingsFile = SettingsFile();
+  setup.Port = &port;
+  setup.Images = &images;
+  form = std::make_unique<ui::TForm1>(std::move(setup));
+  port.target.SetOnRxChar([this](std::int32_t count) { form->Comm1RxChar(count); });
+  return *form;
+}
+
+void ProcessEvents() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
+}
+
+}  // namespace uitest
