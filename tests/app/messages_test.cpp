@@ -55,13 +55,13 @@ TEST(ErrorReportText, AddsAFullStopOnlyAfterCharactersAboveTheFullStop) {
 
 TEST(ReportException, ShowsTheStopBoxWithTheTitleAndTheCompletedText) {
   ModalWatcher watcher;
-  watcher.Expect(ModalWatcher::CheckThenAccept([](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
-    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-    EXPECT_TRUE(box->isModal());
-  }));
+  watcher.Expect("error", ModalWatcher::CheckThenAccept([](QWidget* modal) {
+                   auto* box = qobject_cast<QMessageBox*>(modal);
+                   ASSERT_NE(box, nullptr);
+                   EXPECT_EQ(box->icon(), QMessageBox::Critical);
+                   EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+                   EXPECT_TRUE(box->isModal());
+                 }));
   ui::ReportException(std::runtime_error("'$G1' is not a valid integer value"));
   ASSERT_EQ(watcher.Seen().size(), 1u);
   EXPECT_EQ(watcher.Seen()[0].kind, QStringLiteral("error"));
@@ -96,8 +96,9 @@ TEST(ReportException, ClosesAnOpenMenuFirstAndGivesTheFocusBack) {
 
   bool menuOpenDuringReport = true;
   ModalWatcher watcher;
-  watcher.Expect(ModalWatcher::CheckThenAccept(
-      [&](QWidget*) { menuOpenDuringReport = QApplication::activePopupWidget() != nullptr; }));
+  watcher.Expect("error", ModalWatcher::CheckThenAccept([&](QWidget*) {
+                   menuOpenDuringReport = QApplication::activePopupWidget() != nullptr;
+                 }));
   ui::ReportException(std::runtime_error("Unable to write to x"));
   EXPECT_FALSE(menuOpenDuringReport);
   EXPECT_FALSE(menu.isVisible());
@@ -116,7 +117,7 @@ class FailingReceiver : public QObject {
 TEST(NotifyCatchPoint, ReportsAFailureThatLeavesAHandlerAndTheLoopGoesOn) {
   FailingReceiver receiver;
   ModalWatcher watcher;
-  watcher.Expect(ModalWatcher::Accept());
+  watcher.Expect("error", ModalWatcher::Accept());
   bool later = false;
   QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
   QTimer::singleShot(0, &receiver, [&] { later = true; });
@@ -131,11 +132,12 @@ TEST(NotifyCatchPoint, CatchesInsideAModalLoopAndThatLoopGoesOn) {
   bool informationStillUp = false;
   ModalWatcher watcher;
   // While the information window is up a handler fails; the failure is reported on top of it.
-  watcher.Expect([&](QWidget* modal) {
+  watcher.Expect("information", [&](QWidget* modal) {
     information = modal;
     QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+    return true;
   });
-  watcher.Expect(ModalWatcher::Accept());
+  watcher.Expect("error", ModalWatcher::Accept());
   QTimer closer;
   closer.setInterval(5);
   QObject::connect(&closer, &QTimer::timeout, [&] {
@@ -188,7 +190,7 @@ TEST(ShowInformation, EnterEscapeClickAndTheCloseBoxAllDismissIt) {
   };
   for (const auto& way : ways) {
     ModalWatcher watcher;
-    watcher.Expect(way);
+    watcher.Expect("information", ModalWatcher::Do(way));
     ui::ShowInformation("Ошибка ответа");  // returns only once dismissed
     EXPECT_EQ(watcher.Kinds(), QStringLiteral("information"));
     EXPECT_EQ(watcher.Seen().at(0).text, QStringLiteral("Ошибка ответа"));
@@ -199,7 +201,7 @@ TEST(ShowInformation, EnterEscapeClickAndTheCloseBoxAllDismissIt) {
 TEST(ShowInformation, CtrlCPutsTheSevenLinesOnTheClipboard) {
   QString copied;
   ModalWatcher watcher;
-  watcher.Expect(ModalWatcher::CopyThenAccept(&copied));
+  watcher.Expect("information", ModalWatcher::CopyThenAccept(&copied));
   ui::ShowInformation("Ошибка ответа");
   const QString divider(27, QLatin1Char('-'));
   EXPECT_EQ(copied, divider + "\r\nЗагрузчик\r\n" + divider + "\r\nОшибка ответа\r\n" + divider +

@@ -43,8 +43,13 @@ ModalWatcher::~ModalWatcher() {
   timer_.stop();
 }
 
-void ModalWatcher::Expect(Answer answer) {
-  answers_.push_back(std::move(answer));
+void ModalWatcher::Expect(const QString& kind, Answer answer) {
+  answers_.push_back({kind, std::move(answer)});
+}
+
+int ModalWatcher::Unexpected() const {
+  return static_cast<int>(
+      std::count_if(seen_.begin(), seen_.end(), [](const SeenModal& s) { return !s.expected; }));
 }
 
 QString ModalWatcher::Kinds() const {
@@ -59,24 +64,39 @@ void ModalWatcher::Poll() {
   handled_.erase(std::remove_if(handled_.begin(), handled_.end(),
                                 [](const QPointer<QWidget>& p) { return p.isNull(); }),
                  handled_.end());
-  if (std::find(handled_.begin(), handled_.end(), modal) != handled_.end()) return;
-  handled_.emplace_back(modal);
+  const bool met = std::find(handled_.begin(), handled_.end(), modal) != handled_.end();
+  if (met && modal != asking_) return;
   SeenModal seen = Describe(modal);
-  if (answers_.empty()) {
-    seen.expected = false;
+  auto expected = std::find_if(answers_.begin(), answers_.end(),
+                               [&](const Expected& e) { return e.kind == seen.kind; });
+  if (!met) {
+    handled_.emplace_back(modal);
+    seen.expected = expected != answers_.end();
     seen_.push_back(seen);
+  }
+  if (expected == answers_.end()) {
     if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
     return;
   }
-  seen_.push_back(seen);
-  Answer answer = std::move(answers_.front());
-  answers_.pop_front();
-  answer(modal);
+  // An answer may run a nested event loop; the poll must not answer the same window again.
+  if (modal == answering_) return;
+  Expected next = std::move(*expected);
+  answers_.erase(expected);
+  answering_ = modal;
+  const bool done = next.answer(modal);
+  answering_ = nullptr;
+  if (done) {
+    if (asking_ == modal) asking_ = nullptr;
+  } else {
+    asking_ = modal;
+    answers_.push_front(std::move(next));
+  }
 }
 
 ModalWatcher::Answer ModalWatcher::Accept() {
   return [](QWidget* modal) {
     if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->accept();
+    return true;
   };
 }
 
@@ -85,6 +105,7 @@ ModalWatcher::Answer ModalWatcher::CopyThenAccept(QString* copied) {
     QTest::keyClick(modal, Qt::Key_C, Qt::ControlModifier);
     *copied = QGuiApplication::clipboard()->text();
     if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->accept();
+    return true;
   };
 }
 
@@ -92,6 +113,14 @@ ModalWatcher::Answer ModalWatcher::CheckThenAccept(std::function<void(QWidget*)>
   return [check = std::move(check)](QWidget* modal) {
     check(modal);
     if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->accept();
+    return true;
+  };
+}
+
+ModalWatcher::Answer ModalWatcher::Do(std::function<void(QWidget*)> action) {
+  return [action = std::move(action)](QWidget* modal) {
+    action(modal);
+    return true;
   };
 }
 

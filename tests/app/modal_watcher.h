@@ -21,16 +21,19 @@ struct SeenModal {
 };
 
 // Answers modal windows from inside their own event loops. It polls the active modal window;
-// each new one is recorded and handed to the next queued answer. A modal window with no
-// answer left is recorded as unexpected and closed, so a test can never hang on one.
+// each new one is recorded and handed to the first queued answer for its kind. A modal window
+// with no answer for it is recorded as unexpected and closed, so a test never hangs on one.
 class ModalWatcher : public QObject {
  public:
-  using Answer = std::function<void(QWidget* modal)>;
+  // Returns false to be asked again at the next poll (the window stays up meanwhile).
+  using Answer = std::function<bool(QWidget* modal)>;
 
   ModalWatcher();
   ~ModalWatcher() override;
 
-  void Expect(Answer answer);
+  void Expect(const QString& kind, Answer answer);
+  // Unexpected windows met so far.
+  int Unexpected() const;
   std::size_t Pending() const { return answers_.size(); }
   const std::vector<SeenModal>& Seen() const { return seen_; }
   // Kinds in the order met, e.g. "file,information".
@@ -42,12 +45,20 @@ class ModalWatcher : public QObject {
   static Answer CopyThenAccept(QString* copied);
   // Runs check while the window is up, then accepts.
   static Answer CheckThenAccept(std::function<void(QWidget*)> check);
+  // Runs action (which must close the window).
+  static Answer Do(std::function<void(QWidget*)> action);
 
  private:
   void Poll();
 
   QTimer timer_;
-  std::deque<Answer> answers_;
+  struct Expected {
+    QString kind;
+    Answer answer;
+  };
+  std::deque<Expected> answers_;
+  QPointer<QWidget> asking_;     // met and recorded, its answer not yet done
+  QPointer<QWidget> answering_;  // its answer is running
   std::vector<SeenModal> seen_;
   std::vector<QPointer<QWidget>> handled_;
 };

@@ -1,0 +1,193 @@
+// Downloads through the real windows, the real serial port device and a pseudo-terminal with
+// the simulated boot loader on its other side.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+
+#include "program_rig.h"
+#include "sim_target.h"
+#include "ui/port_button.h"
+#include "ui/progress_bar.h"
+
+namespace {
+
+using apptest::EventProbe;
+using apptest::ModalWatcher;
+using apptest::ProgramRig;
+using apptest::SimTarget;
+using apptest::WaitFor;
+
+constexpr std::size_t kImageSize = 1000;  // seven whole blocks and a part
+
+QByteArray ReadAll(const std::filesystem::path& path) {
+  QFile file(QString::fromStdString(path.string()));
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray Bytes(const std::vector<std::uint8_t>& data) {
+  return QByteArray(reinterpret_cast<const char*>(data.data()),
+                    static_cast<qsizetype>(data.size()));
+}
+
+// What the window looked like at one moment of the download.
+struct Snapshot {
+  bool promptShown;
+  bool progressShown;
+  bool controlsEnabled;
+  bool controlsDisabled;
+};
+
+class DownloadE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!SimTarget::Available()) GTEST_SKIP() << "loader-sim not built";
+  }
+
+  // Starts the simulator with the given faults and the program on its pseudo-terminal, with
+  // the port and the HEX file both remembered, so that start-up shows nothing.
+  void StartProgram(QStringList simArguments) {
+    hex_ = rig_.WriteHex("board.hex", kImageSize);
+    received_ = rig_.Folder() / "received.bin";
+    simArguments << "--no-pace"
+                 << "--out" << QString::fromStdString(received_.string()) << "--length"
+                 << QString::number(kImageSize);
+    ASSERT_TRUE(sim_.Start(simArguments));
+    const std::string port = sim_.SlavePath().toStdString();
+    rig_.WriteSettings("[PortName]\nName=" + port + "\n[FileName]\nName=" + hex_.string() + "\n");
+    rig_.Create({port});
+    rig_.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig_.Form1()));
+    rig_.DispatchQueued();
+    ASSERT_TRUE(rig_.watcher.Seen().empty()) << rig_.watcher.Kinds().toStdString();
+    promptShows_ = std::make_unique<EventProbe>(&rig_.Form2(), QEvent::Show, [this] {
+      promptShownWithBar_ = rig_.Form1().ProgressBar1->isVisible();
+      ++promptShowCount_;
+    });
+    barPaints_ = std::make_unique<EventProbe>(rig_.Form1().ProgressBar1, QEvent::Paint,
+                                              [this] { snapshots_.push_back(Now()); });
+  }
+
+  Snapshot Now() {
+    return {rig_.Form2().isVisible(), rig_.Form1().ProgressBar1->isVisible(),
+            rig_.ControlsEnabled(), rig_.ControlsDisabled()};
+  }
+
+  void ClickStart() { QTest::mouseClick(rig_.Form1().ToolButton3, Qt::LeftButton); }
+  bool Idle() { return rig_.Form1().Transfer().TransferState() == transfer::State::Idle; }
+
+  ProgramRig rig_;
+  SimTarget sim_;
+  std::filesystem::path hex_;
+  std::filesystem::path received_;
+  std::unique_ptr<EventProbe> promptShows_;
+  std::unique_ptr<EventProbe> barPaints_;
+  int promptShowCount_ = 0;
+  bool promptShownWithBar_ = false;
+  std::vector<Snapshot> snapshots_;
+};
+
+TEST_F(DownloadE2E, AFullDownloadThroughTheWindowDeliversTheConvertedImage) {
+  StartProgram({});
+  EXPECT_EQ(rig_.Form1().windowTitle(), QStringLiteral("board.hex"));
+  ClickStart();
+  ASSERT_TRUE(WaitFor([&] { return !snapshots_.empty() && Idle() && !Now().progressShown; }))
+      << sim_.Errors().toStdString();
+
+  EXPECT_EQ(promptShowCount_, 1);
+  EXPECT_FALSE(promptShownWithBar_);
+  for (const Snapshot& s : snapshots_) {
+    EXPECT_FALSE(s.promptShown);
+    EXPECT_TRUE(s.progressShown);
+    EXPECT_TRUE(s.controlsDisabled);
+  }
+  const Snapshot after = Now();
+  EXPECT_FALSE(after.promptShown);
+  EXPECT_TRUE(after.controlsEnabled);
+  EXPECT_TRUE(rig_.Form1().AExit->isEnabled());
+  EXPECT_TRUE(rig_.watcher.Seen().empty()) << rig_.watcher.Kinds().toStdString();
+
+  rig_.Shutdown();  // closes the port: the simulator sees the line end and finishes
+  ASSERT_TRUE(sim_.WaitFinished());
+  EXPECT_EQ(sim_.ExitCode(), 0) << sim_.Errors().toStdString();
+  EXPECT_EQ(ReadAll(received_), Bytes(rig_.Data()));
+  EXPECT_EQ(ReadAll(rig_.Folder() / "board.BIN"), Bytes(rig_.Data()));
+}
+
+TEST_F(DownloadE2E, AWrongReplyDuringTheDownloadIsShownOnceAndTheControlsComeBack) {
+  StartProgram({"--wrong-reply-at", "4"});
+  QString copied;
+  Snapshot during{};
+  rig_.watcher.Expect("information", [&](QWidget* modal) {
+    during = Now();
+    return ModalWatcher::CopyThenAccept(&copied)(modal);
+  });
+  ClickStart();
+  ASSERT_TRUE(WaitFor([&] { return rig_.watcher.Seen().size() == 1 && Idle(); }));
+  rig_.DispatchQueued();
+  EXPECT_EQ(rig_.watcher.Kinds(), QStringLiteral("information"));
+  EXPECT_EQ(rig_.watcher.Seen()[0].text, QStringLiteral("Ошибка ответа"));
+  EXPECT_EQ(rig_.watcher.Seen()[0].title, QStringLiteral("Загрузчик"));
+  const QString divider(27, QLatin1Char('-'));
+  EXPECT_EQ(copied, divider + "\r\nЗагрузчик\r\n" + divider + "\r\nОшибка ответа\r\n" + divider +
+                        "\r\nOK   \r\n" + divider + "\r\n");
+  // The transfer was reset before the message came up.
+  EXPECT_FALSE(during.progressShown);
+  EXPECT_TRUE(during.controlsEnabled);
+
+  EXPECT_FALSE(Now().progressShown);
+  EXPECT_TRUE(Now().controlsEnabled);
+  // Usable again: another Start brings the prompt back.
+  ClickStart();
+  EXPECT_TRUE(WaitFor([&] { return rig_.Form2().isVisible(); }));
+  EXPECT_EQ(promptShowCount_, 2);
+}
+
+TEST_F(DownloadE2E, AWrongByteWhileThePromptIsUpLeavesThePromptShown) {
+  StartProgram({"--noise", "12", "--silent-after", "0"});
+  bool promptShownDuringMessage = false;
+  rig_.watcher.Expect("information", ModalWatcher::CheckThenAccept([&](QWidget*) {
+                        promptShownDuringMessage = rig_.Form2().isVisible();
+                      }));
+  ClickStart();
+  ASSERT_TRUE(
+      WaitFor([&] { return rig_.watcher.Seen().size() == 1 && rig_.watcher.Pending() == 0; }));
+  EXPECT_EQ(rig_.watcher.Seen()[0].text, QStringLiteral("Ошибка ответа"));
+  EXPECT_TRUE(promptShownDuringMessage);
+  EXPECT_TRUE(rig_.Form2().isVisible());
+  EXPECT_TRUE(Idle());
+  EXPECT_TRUE(Now().controlsEnabled);
+}
+
+TEST_F(DownloadE2E, ExitDuringADownloadEndsTheProgramAtOnceAndClosesThePort) {
+  StartProgram({"--silent-after", "4"});  // the download stalls in the middle
+  ClickStart();
+  ASSERT_TRUE(
+      WaitFor([&] { return Now().progressShown && rig_.Form1().Transfer().BlockCount() >= 2; }));
+
+  QElapsedTimer took;
+  took.start();
+  QTimer::singleShot(0, rig_.Form1().ToolButton4,
+                     [&] { QTest::mouseClick(rig_.Form1().ToolButton4, Qt::LeftButton); });
+  // A watchdog instead of a hang should the loop not end.
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  watchdog.start(10000);
+  const int exitCode = QCoreApplication::exec();
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_FALSE(rig_.Form1().isVisible());
+  EXPECT_TRUE(rig_.watcher.Seen().empty()) << rig_.watcher.Kinds().toStdString();
+
+  rig_.Shutdown();
+  ASSERT_TRUE(sim_.WaitFinished());
+  EXPECT_LT(took.elapsed(), 5000);
+  // The simulator saw the line closed before the closing command.
+  EXPECT_EQ(sim_.ExitCode(), 3);
+}
+
+}  // namespace
