@@ -111,6 +111,10 @@ TEST_F(DownloadE2E, AFullDownloadThroughTheWindowDeliversTheConvertedImage) {
   EXPECT_TRUE(rig_.Form1().AExit->isEnabled());
   EXPECT_TRUE(rig_.watcher.Seen().empty()) << rig_.watcher.Kinds().toStdString();
 
+  // The closing command is queued last; the port's Close discards what is still queued, so
+  // the program ends only once the target has it (it writes the image then).
+  ASSERT_TRUE(WaitFor([&] { return ReadAll(received_).size() == kImageSize; }))
+      << sim_.Errors().toStdString();
   rig_.Shutdown();  // closes the port: the simulator sees the line end and finishes
   ASSERT_TRUE(sim_.WaitFinished());
   EXPECT_EQ(sim_.ExitCode(), 0) << sim_.Errors().toStdString();
