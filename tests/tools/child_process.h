@@ -1,0 +1,54 @@
+#pragma once
+
+#include <sys/resource.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tools_test {
+
+using Clock = std::chrono::steady_clock;
+
+// A program run as a child process in a folder, its standard output and error captured.
+// Every wait is bounded; one still running at destruction is killed and reaped, so a
+// failing test leaves nothing behind.
+class ChildProcess {
+ public:
+  ChildProcess(const std::vector<std::string>& argv, const std::string& folder);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  // The next line of standard output without its newline; none at the deadline or the end.
+  std::optional<std::string> ReadLine(Clock::duration timeout);
+  // The exit status (128 + signal when killed by one); none while still running.
+  std::optional<int> Wait(Clock::duration timeout);
+  void Kill();
+
+  const std::string& Out() const { return out_.text; }
+  const std::string& Err() const { return err_.text; }
+  // Resources the child used (user and system CPU time), valid once it has exited.
+  const rusage& Usage() const { return usage_; }
+
+ private:
+  struct Pipe {
+    int fd = -1;
+    std::string text;
+  };
+  // One round of waiting for output or the exit, at most timeout long.
+  void Pump(Clock::duration timeout);
+  static void Drain(Pipe& pipe);
+
+  pid_t pid_ = -1;
+  int pidFd_ = -1;
+  Pipe out_;
+  Pipe err_;
+  std::size_t linesTaken_ = 0;  // how far ReadLine has got in out_.text
+  std::optional<int> status_;
+  rusage usage_{};
+};
+
+}  // namespace tools_test

@@ -1,0 +1,172 @@
+// loader-flash against loader-sim on a pseudo-terminal: whole downloads as the target sees
+// them, and every way a download can fail ending in exit status 1 with its message.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "child_process.h"
+#include "hex_files.h"
+#include "tool_paths.h"
+
+namespace tools_test {
+namespace {
+
+using h2b_test::Bytes;
+using h2b_test::ReadFile;
+using ::testing::HasSubstr;
+
+Bytes RandomImage(std::size_t size) {
+  std::mt19937 random(static_cast<unsigned>(size));
+  Bytes image(size);
+  for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+  return image;
+}
+
+// Intel HEX for an image at address 0, with a linear address record at every 64 KiB.
+std::string HexOf(const Bytes& image) {
+  std::string text;
+  for (std::size_t at = 0; at < image.size(); at += 32) {
+    if (at % 0x10000 == 0 && at != 0)
+      text += h2b_test::LinearRecord(static_cast<std::uint16_t>(at >> 16));
+    const std::size_t end = std::min(image.size(), at + 32);
+    text += h2b_test::DataRecord(static_cast<std::uint16_t>(at),
+                                 Bytes(image.begin() + at, image.begin() + end));
+  }
+  return text + h2b_test::EndRecord();
+}
+
+struct Outcome {
+  std::optional<int> flash;
+  std::string flashOut;
+  std::string flashErr;
+  std::optional<int> sim;
+  std::string simErr;
+};
+
+class Flashing : public ::testing::Test {
+ protected:
+  void WriteHex(const Bytes& image) { h2b_test::WriteFile("app.hex", HexOf(image)); }
+
+  // One download of app.hex. The simulator checks the image against the one the flasher
+  // converted (app.BIN) and keeps what it received in received.bin.
+  Outcome Run(const std::vector<std::string>& simOptions,
+              const std::vector<std::string>& flashOptions = {}) {
+    std::vector<std::string> simArgv = {kLoaderSim, "--no-pace", "--expect",
+                                        "app.BIN",  "--out",     "received.bin"};
+    simArgv.insert(simArgv.end(), simOptions.begin(), simOptions.end());
+    ChildProcess sim(simArgv, dir_.Path());
+    const std::optional<std::string> path = sim.ReadLine(kChildBound);
+    if (!path) {
+      ADD_FAILURE() << "loader-sim printed no path: " << sim.Err();
+      return {};
+    }
+    std::vector<std::string> flashArgv = {kLoaderFlash, "--port", *path};
+    flashArgv.insert(flashArgv.end(), flashOptions.begin(), flashOptions.end());
+    flashArgv.push_back("app.hex");
+    ChildProcess flash(flashArgv, dir_.Path());
+    Outcome outcome;
+    outcome.flash = flash.Wait(kChildBound);
+    outcome.flashOut = flash.Out();
+    outcome.flashErr = flash.Err();
+    // Once the flasher has let go of the line the simulator ends by itself.
+    flash.Kill();
+    outcome.sim = sim.Wait(kChildBound);
+    outcome.simErr = sim.Err();
+    return outcome;
+  }
+
+  h2b_test::TempDir dir_;
+};
+
+TEST_F(Flashing, EmptyImageGoesAsOneZeroBlock) {
+  h2b_test::WriteFile("app.hex", h2b_test::EndRecord());
+  const Outcome outcome = Run({});
+  EXPECT_EQ(outcome.flash, 0) << outcome.flashErr;
+  EXPECT_EQ(outcome.flashOut, "Включи питание\n");
+  EXPECT_EQ(outcome.sim, 0) << outcome.simErr;
+  EXPECT_THAT(outcome.simErr, HasSubstr(" 1 blocks received"));
+  EXPECT_EQ(ReadFile("received.bin"), Bytes{});
+}
+
+TEST_F(Flashing, TargetReceivesTheConvertedImageByteExact) {
+  // 512 ends on a group of four blocks; 64 KiB + 128 wraps the block addresses.
+  for (const std::size_t size : {300, 512, 65536 + 128}) {
+    SCOPED_TRACE(size);
+    const Bytes image = RandomImage(size);
+    WriteHex(image);
+    const Outcome outcome = Run({});
+    ASSERT_EQ(outcome.flash, 0) << outcome.flashErr;
+    ASSERT_EQ(outcome.sim, 0) << outcome.simErr;
+    EXPECT_EQ(ReadFile("app.BIN"), image);
+    EXPECT_EQ(ReadFile("received.bin"), image);
+  }
+}
+
+TEST_F(Flashing, TakesNoiseBeforeTheHelloAndRepliesWithBit7Set) {
+  const Bytes image = RandomImage(700);
+  WriteHex(image);
+  const Outcome outcome = Run({"--noise", "00 FF 00 FF", "--bit7"});
+  EXPECT_EQ(outcome.flash, 0) << outcome.flashErr;
+  EXPECT_EQ(outcome.sim, 0) << outcome.simErr;
+  EXPECT_EQ(ReadFile("received.bin"), image);
+}
+
+TEST_F(Flashing, WrongReplyEndsWithTheMessage) {
+  WriteHex(RandomImage(1000));
+  // The hello, the synchronisation, an address and a data block.
+  for (const char* packet : {"0", "1", "2", "4"}) {
+    SCOPED_TRACE(packet);
+    const Outcome outcome = Run({"--wrong-reply-at", packet});
+    EXPECT_EQ(outcome.flash, 1);
+    EXPECT_THAT(outcome.flashErr, HasSubstr("Ошибка ответа"));
+    // Nothing more was sent: the target saw the line close before an end command.
+    EXPECT_EQ(outcome.sim, 3) << outcome.simErr;
+  }
+}
+
+TEST_F(Flashing, HangUpMidDownloadIsAnError) {
+  WriteHex(RandomImage(2000));
+  const Outcome outcome = Run({"--hangup-after", "5"});
+  EXPECT_EQ(outcome.flash, 1);
+  EXPECT_NE(outcome.flashErr.find_first_not_of("0123456789%\n"), std::string::npos)
+      << "no message: " << outcome.flashErr;
+  EXPECT_EQ(outcome.sim, 0) << outcome.simErr;
+}
+
+TEST_F(Flashing, TimeoutGivesUpOnASilentTarget) {
+  WriteHex(RandomImage(2000));
+  // No hello at all, and silence in the middle of the download.
+  for (const char* after : {"0", "4"}) {
+    SCOPED_TRACE(after);
+    const Outcome outcome = Run({"--silent-after", after}, {"--timeout", "0.3"});
+    EXPECT_EQ(outcome.flash, 1);
+    EXPECT_THAT(outcome.flashErr, HasSubstr("Нет ответа от устройства за 0.3 с"));
+    EXPECT_EQ(outcome.sim, 3) << outcome.simErr;
+  }
+}
+
+TEST_F(Flashing, RefusesWhatItCannotDo) {
+  WriteHex(RandomImage(10));
+  auto flash = [&](const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {kLoaderFlash};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ChildProcess child(argv, dir_.Path());
+    const std::optional<int> status = child.Wait(kChildBound);
+    return std::make_pair(status, child.Err());
+  };
+  EXPECT_EQ(flash({}).first, 2);
+  EXPECT_EQ(flash({"--port", "ttyX", "--timeout", "soon", "app.hex"}).first, 2);
+  EXPECT_EQ(flash({"--port", "ttyX", "a.hex", "b.hex"}).first, 2);
+
+  const auto [noPort, noPortErr] = flash({"--port", "/dev/no-such-tty", "app.hex"});
+  EXPECT_EQ(noPort, 1);
+  EXPECT_THAT(noPortErr, HasSubstr("Specified device not found (/dev/no-such-tty)."));
+
+  const auto [noHex, noHexErr] = flash({"--port", "/dev/no-such-tty", "missing.hex"});
+  EXPECT_EQ(noHex, 1);
+  EXPECT_THAT(noHexErr, HasSubstr("Cannot open file"));
+}
+
+}  // namespace
+}  // namespace tools_test
