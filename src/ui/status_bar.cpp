@@ -11,7 +11,9 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {}
 void TStatusBar::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), WindowColor());
-  p.setPen(ButtonShadowColor());
+  // Lighter than the port pane's own frame, so that the two lines beside each other read as one
+  // edge and the pane's frame.
+  p.setPen(ButtonFaceColor());
   p.drawRect(1, 1, width() - 3, height() - 3);
 }
 

@@ -259,7 +259,7 @@ void TForm1::LoadFileSetting() {
   }
   const std::string value = RegIniFile1.ReadValue(kFileSection, kNameKey, "");
   std::error_code error;
-  if (!value.empty() && std::filesystem::exists(std::filesystem::u8path(value), error)) {
+  if (!value.empty() && std::filesystem::exists(std::filesystem::path(value), error)) {
     HexFileName = value;
     ABegin->setEnabled(true);
   } else if (ASelectFile->isEnabled()) {
@@ -268,6 +268,7 @@ void TForm1::LoadFileSetting() {
 }
 
 void TForm1::ASelectFileExecute() {
+  PlaceFileDialog();
   const int result = OpenDialog1->exec();
   // The image file goes into the current directory: beside the HEX file after a choice.
   const QString shown = OpenDialog1->directory().absolutePath();
@@ -277,6 +278,20 @@ void TForm1::ASelectFileExecute() {
   HexFileName = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
   RegIniFile1.WriteValue(kFileSection, kNameKey, HexFileName);
   ABegin->setEnabled(true);
+}
+
+void TForm1::PlaceFileDialog() {
+  // Over the main window once it is shown; during creation, when it is not yet, in the middle
+  // of the screen instead of at the invisible window's corner.
+  OpenDialog1->setAttribute(Qt::WA_Moved, false);
+  if (isVisible()) return;
+  QScreen* where = screen();
+  if (!where) return;
+  OpenDialog1->ensurePolished();
+  const QSize size = OpenDialog1->size().expandedTo(OpenDialog1->sizeHint());
+  OpenDialog1->resize(size);
+  OpenDialog1->move(where->availableGeometry().center() -
+                    QPoint(size.width() / 2, size.height() / 2));
 }
 
 void TForm1::PortMenuItemClick(QObject* sender) {

@@ -120,6 +120,7 @@ class TForm1 : public QWidget, public transfer::View {
  private:
   void CreateControls();
   void CreateActions();
+  void PlaceFileDialog();
   QAction* CreateAction(const char* caption, const char* hint, int glyph,
                         void (TForm1::*handler)());
   // Runs a handler, handing any failure to the error report so that none leaves the

@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QScreen>
 
 #include "ui/glyphs.h"
 #include "ui/port_button.h"
@@ -109,6 +110,20 @@ TEST(MainWindowLayout, GlyphsAreDistinctPictures) {
   };
   EXPECT_TRUE(isYellow(images[2].pixel(9, 7))) << "the lightning bolt is yellow";
   EXPECT_TRUE(isYellow(images[0].pixel(6, 11))) << "the folder is yellow";
+}
+
+TEST(MainWindowLayout, FirstShownInTheMiddleOfTheDesktop) {
+  WindowRig rig;
+  rig.WriteValidSettings();
+  ui::TForm1& form = rig.Create();
+  form.show();
+  const QPoint middle = form.screen()->geometry().center();
+  EXPECT_LE((form.frameGeometry().center() - middle).manhattanLength(), 2);
+  // Moved by the user, it stays where it was put when shown again.
+  form.hide();
+  form.move(10, 10);
+  form.show();
+  EXPECT_EQ(form.pos(), QPoint(10, 10));
 }
 
 }  // namespace

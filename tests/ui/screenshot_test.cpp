@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QTest>
 
+#include "ui/balloon_hint.h"
 #include "ui/port_button.h"
 #include "ui/progress_bar.h"
 #include "window_rig.h"
@@ -70,6 +71,26 @@ TEST_F(Screenshots, DownloadAtFortyPercent) {
   }
   uitest::ProcessEvents();
   Save(form.grab(), "main-download.png");
+}
+
+TEST_F(Screenshots, BalloonHint) {
+  ui::TForm1& form = rig.Form();
+  ui::TBalloonWindow balloon;
+  const QPoint mouse = form.ToolButton2->mapToGlobal(QPoint(12, 14));
+  balloon.ShowAt(mouse, form.ToolButton2->toolTip());
+  uitest::ProcessEvents();
+  const QPixmap window = form.grab();
+  const QPixmap hint = balloon.grab();
+  const QPoint at = balloon.pos() - form.mapToGlobal(QPoint(0, 0));
+  const QRect all = QRect(QPoint(0, 0), window.size()).united(QRect(at, hint.size()));
+  QPixmap picture(all.size());
+  picture.fill(QColor(0x3a, 0x6e, 0xa5));
+  QPainter p(&picture);
+  p.drawPixmap(-all.topLeft(), window);
+  p.setClipRegion(balloon.mask().translated(at - all.topLeft()));
+  p.drawPixmap(at - all.topLeft(), hint);
+  p.end();
+  Save(picture, "main-hint.png");
 }
 
 }  // namespace
