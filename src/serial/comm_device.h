@@ -28,8 +28,8 @@ class CommDevice {
   virtual std::int32_t Read(std::uint8_t* buffer, std::int32_t count,
                             std::chrono::milliseconds firstByte, std::chrono::milliseconds gap) = 0;
 
-  // Event thread: blocks until bytes arrive, the line fails or Wake. Bytes that arrived while
-  // nobody waited are reported by the next call.
+  // Event thread: blocks until bytes arrive, Renotify, the line fails or Wake. Bytes that
+  // arrived while nobody waited are reported by the next call; bytes already reported are not.
   enum class Event { Received, LineFailed, Woken };
   virtual Event WaitEvent() = 0;
   // Event thread, after LineFailed: WaitEvent no longer watches the port, only for Wake.
@@ -39,6 +39,8 @@ class CommDevice {
   // how many were written (at least 1), 0 after Wake, or -errno when the write failed.
   virtual std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) = 0;
 
+  // Any thread: makes the next WaitEvent report received bytes at once.
+  virtual void Renotify() = 0;
   // Any thread: releases WaitEvent and Write for good (the opening is ending).
   virtual void Wake() = 0;
 };

@@ -118,33 +118,21 @@ std::int32_t TCommPort::WriteBuf(const std::uint8_t* buffer, std::int32_t count)
 std::int32_t TCommPort::ReadBuf(std::uint8_t* buffer, std::int32_t count) {
   if (!device_ || count <= 0) return 0;
   const std::int32_t n = device_->Read(buffer, count, Ms(buffers_.ReadTimeout), kInterByteGap);
-  bytesRead_.fetch_add(static_cast<std::uint64_t>(n), std::memory_order_relaxed);
+  bytesRead_ += static_cast<std::uint64_t>(n);
   return n;
 }
 
 void TCommPort::EventLoop(CommDevice& device, Handover& handover, std::uint32_t mask) {
-  bool leftUnread = false;
   for (;;) {
-    const CommDevice::Event event = leftUnread ? CommDevice::Event::Received : device.WaitEvent();
+    const CommDevice::Event event = device.WaitEvent();
     if (event == CommDevice::Event::Woken) return;
     const bool failed = event == CommDevice::Event::LineFailed;
     const std::uint32_t reported = mask & (failed ? EV_RXCHAR | EV_ERR : EV_RXCHAR);
-    const std::uint64_t readBefore = bytesRead_.load(std::memory_order_relaxed);
     if (reported != 0 || failed) {
       const int failure = failed ? EIO : 0;
-      if (!handover.Run([this, reported, failure] { Dispatch(reported, failure); })) return;
+      if (!handover.Start([this, reported, failure] { Dispatch(reported, failure); })) return;
     }
     if (failed) device.StopWatching();
-    // A handler that read some bytes but not all is told again at once, not only once a further
-    // byte arrives. One that read nothing waits for the next byte, so it cannot make us spin.
-    leftUnread = false;
-    if (bytesRead_.load(std::memory_order_relaxed) != readBefore) {
-      try {
-        leftUnread = device.BytesWaiting() > 0;
-      } catch (const ECommError&) {
-        // The next wait reports the failed line.
-      }
-    }
   }
 }
 
@@ -169,22 +157,39 @@ void TCommPort::WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& h
 }
 
 void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
-  if (lineFailure != 0) {
-    if (lineFailureReported_) return;
-    lineFailureReported_ = true;
-  }
+  // A failing query means the line is gone (an adapter pulled out, the far end hung up). Both
+  // threads run into that, and each notification would again: the user hears of it once.
+  auto query = [this](auto&& f) -> decltype(f()) {
+    if (!device_) return 0;
+    try {
+      return f();
+    } catch (const ECommError&) {
+      if (lineFailureReported_) return 0;
+      lineFailureReported_ = true;
+      throw;
+    }
+  };
   try {
     if (mask & EV_RXCHAR) {
-      const std::int32_t count = device_ ? device_->BytesWaiting() : 0;
-      if (count > 0 && OnRxChar) OnRxChar(*this, count);
+      const std::int32_t count = query([&] { return device_->BytesWaiting(); });
+      if (count > 0 && OnRxChar) {
+        const std::uint64_t readBefore = bytesRead_;
+        OnRxChar(*this, count);
+        // Bytes the handler left unread are reported again at once, not only after a further
+        // byte. A handler that read nothing waits for the next byte, so it cannot make us spin.
+        const std::uint64_t taken = bytesRead_ - readBefore;
+        if (device_ && taken > 0 && taken < static_cast<std::uint64_t>(count)) device_->Renotify();
+      }
     }
-    if ((mask & EV_ERR) && device_) {
-      const std::uint32_t errors = device_->TakeLineErrors();
+    if (mask & EV_ERR) {
+      const std::uint32_t errors = query([&] { return device_->TakeLineErrors(); });
       if (errors != 0 && OnError) OnError(*this, errors);
     }
-    // The line failed but the driver still answers: the failure must reach the user anyway.
-    if (lineFailure != 0 && device_)
+    // The line failed but the driver still answers queries: the user must hear of it anyway.
+    if (lineFailure != 0 && device_ && !lineFailureReported_) {
+      lineFailureReported_ = true;
       RaiseCommError("Error retrieving statistics (%d), %s", lineFailure);
+    }
   } catch (...) {
     Report(std::current_exception());
   }

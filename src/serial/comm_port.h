@@ -26,10 +26,12 @@ class TransmitQueue;
 // Threading contract
 // - The user-interface thread (the one that runs the dispatcher's event loop) makes every call
 //   below and runs every event handler. Nothing here is safe to call from another thread.
-// - While open, two background threads exist: the event thread waits for line events and hands
-//   each notification to the user-interface thread, blocking until it has run there; the writer
-//   thread transmits what WriteBuf queued and, when the queue runs empty, hands OnTxEmpty over
-//   the same way. Neither thread ever calls a handler itself.
+// - While open, two background threads exist. The event thread waits for line events and hands
+//   each notification to the user-interface thread; before it hands over the next one it blocks
+//   until the previous one has run there, so notifications never overlap and a handler that
+//   runs a nested event loop holds the next one back. The writer thread transmits what WriteBuf
+//   queued and, when the queue runs empty, hands OnTxEmpty over and waits for it. Neither thread
+//   ever calls a handler itself.
 // - Settings, handlers, the open device and the flags of the current opening belong to the
 //   user-interface thread and take no lock. The threads get what they need (the device, the
 //   queue, the hand-over) at Open and keep it until Close has joined them; the device's
@@ -149,10 +151,9 @@ class TCommPort : public transfer::Port {
   std::thread eventThread_;
   std::thread writerThread_;
   bool lineFailureReported_ = false;  // a failed line is reported once per opening
-  // Read by the threads: whether OnTxEmpty needs a hand-over at all, and how many bytes ReadBuf
-  // has taken (the event thread re-notifies at once for bytes a handler left unread).
+  std::uint64_t bytesRead_ = 0;       // by ReadBuf: tells what a handler left unread
+  // Read by the writer: whether OnTxEmpty needs a hand-over at all.
   std::atomic<bool> txEmptyAssigned_{false};
-  std::atomic<std::uint64_t> bytesRead_{0};
 };
 
 }  // namespace serial

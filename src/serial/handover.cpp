@@ -35,6 +35,28 @@ bool Handover::Run(std::function<void()> call) {
   return shared->done;
 }
 
+bool Handover::Start(std::function<void()> call) {
+  {
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [&] { return released_ || !started_; });
+    if (released_) return false;
+    started_ = true;
+  }
+  ui_.Post([self = shared_from_this(), call = std::move(call)] {
+    {
+      std::lock_guard lock(self->mutex_);
+      if (self->released_) return;
+    }
+    call();
+    {
+      std::lock_guard lock(self->mutex_);
+      self->started_ = false;
+    }
+    self->done_.notify_all();
+  });
+  return true;
+}
+
 void Handover::Release() {
   {
     std::lock_guard lock(mutex_);

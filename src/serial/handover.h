@@ -19,6 +19,11 @@ class Handover : public std::enable_shared_from_this<Handover> {
   // Background thread: runs call on the user-interface thread and returns true once it has
   // returned there; false when released first (a call already running goes on to its end).
   bool Run(std::function<void()> call);
+  // Event thread: waits until the call it started last has returned on the user-interface
+  // thread, then starts call and returns true without waiting for it; false when released.
+  // Calls started this way never overlap, yet the thread needs no wake-up when one ends and
+  // nothing new has happened.
+  bool Start(std::function<void()> call);
   // User-interface thread.
   void Release();
 
@@ -28,6 +33,7 @@ class Handover : public std::enable_shared_from_this<Handover> {
   std::mutex mutex_;
   std::condition_variable done_;
   bool released_ = false;
+  bool started_ = false;  // the last started call has not returned yet
 };
 
 }  // namespace serial

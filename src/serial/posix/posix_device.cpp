@@ -56,7 +56,8 @@ class Descriptor {
 
 class PosixDevice : public CommDevice {
  public:
-  PosixDevice(int fd, int wakeFd, int epollFd) : fd_(fd), wakeFd_(wakeFd), epollFd_(epollFd) {}
+  PosixDevice(int fd, int wakeFd, int againFd, int epollFd)
+      : fd_(fd), wakeFd_(wakeFd), againFd_(againFd), epollFd_(epollFd) {}
 
   ~PosixDevice() override {
     if (exclusive_) ::ioctl(fd_.get(), TIOCNXCL);
@@ -84,8 +85,12 @@ class PosixDevice : public CommDevice {
     epoll_event stop{};
     stop.events = EPOLLIN;
     stop.data.fd = wakeFd_.get();
+    epoll_event again{};
+    again.events = EPOLLIN;
+    again.data.fd = againFd_.get();
     if (::epoll_ctl(epollFd_.get(), EPOLL_CTL_ADD, fd_.get(), &port) != 0 ||
-        ::epoll_ctl(epollFd_.get(), EPOLL_CTL_ADD, wakeFd_.get(), &stop) != 0) {
+        ::epoll_ctl(epollFd_.get(), EPOLL_CTL_ADD, wakeFd_.get(), &stop) != 0 ||
+        ::epoll_ctl(epollFd_.get(), EPOLL_CTL_ADD, againFd_.get(), &again) != 0) {
       return errno;
     }
     return 0;
@@ -157,8 +162,8 @@ class PosixDevice : public CommDevice {
 
   Event WaitEvent() override {
     for (;;) {
-      epoll_event events[2];
-      const int n = ::epoll_wait(epollFd_.get(), events, 2, -1);
+      epoll_event events[3];
+      const int n = ::epoll_wait(epollFd_.get(), events, 3, -1);
       if (n < 0) {
         if (errno == EINTR) continue;
         return Event::Woken;  // cannot wait any more; only Close can follow
@@ -167,6 +172,12 @@ class PosixDevice : public CommDevice {
       bool failed = false;
       for (int i = 0; i < n; ++i) {
         if (events[i].data.fd == wakeFd_.get()) return Event::Woken;
+        if (events[i].data.fd == againFd_.get()) {
+          std::uint64_t count;
+          [[maybe_unused]] const ssize_t r = ::read(againFd_.get(), &count, sizeof count);
+          received = true;
+          continue;
+        }
         if (events[i].events & (EPOLLHUP | EPOLLERR)) failed = true;
         if (events[i].events & EPOLLIN) received = true;
       }
@@ -193,13 +204,18 @@ class PosixDevice : public CommDevice {
     }
   }
 
-  void Wake() override {
-    const std::uint64_t one = 1;
-    // The counter never overflows: it is written once per opening and never read.
-    [[maybe_unused]] const ssize_t n = ::write(wakeFd_.get(), &one, sizeof one);
-  }
+  void Renotify() override { Signal(againFd_.get()); }
+
+  // The counter stays readable: every later wait sees it.
+  void Wake() override { Signal(wakeFd_.get()); }
 
  private:
+  static void Signal(int eventFd) {
+    const std::uint64_t one = 1;
+    // Cannot fail short of overflowing the counter, which one opening never does.
+    [[maybe_unused]] const ssize_t n = ::write(eventFd, &one, sizeof one);
+  }
+
   void SetModemLine(int line, bool on) {
     if (::ioctl(fd_.get(), on ? TIOCMBIS : TIOCMBIC, &line) != 0 && !NoModemLines(errno)) {
       RaiseCommError("Error writing dcb (%d), %s", errno);
@@ -208,6 +224,7 @@ class PosixDevice : public CommDevice {
 
   Descriptor fd_;
   Descriptor wakeFd_;
+  Descriptor againFd_;
   Descriptor epollFd_;
   serial_icounter_struct counts_{};
   bool haveCounts_ = false;
@@ -234,11 +251,13 @@ void RequestLowLatency(int fd) {
 
 std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
   Descriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  Descriptor again(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   Descriptor epoll(::epoll_create1(EPOLL_CLOEXEC));
-  if (wake.get() < 0 || epoll.get() < 0) RaiseOpenError(name, errno);
+  if (wake.get() < 0 || again.get() < 0 || epoll.get() < 0) RaiseOpenError(name, errno);
   Descriptor fd(::open(DevicePath(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) RaiseOpenError(name, errno);
-  auto device = std::make_unique<PosixDevice>(fd.release(), wake.release(), epoll.release());
+  auto device =
+      std::make_unique<PosixDevice>(fd.release(), wake.release(), again.release(), epoll.release());
   if (const int error = device->TakeExclusive()) RaiseOpenError(name, error);
   RequestLowLatency(device->fd());
   if (const int error = device->Watch()) RaiseOpenError(name, error);
