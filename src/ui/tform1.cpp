@@ -115,9 +115,10 @@ void TForm1::Guarded(const std::function<void()>& handler) {
   }
 }
 
-QAction* TForm1::CreateAction(const char* caption, const char* hint, int glyph,
+QAction* TForm1::CreateAction(const char* name, const char* caption, const char* hint, Glyph glyph,
                               void (TForm1::*handler)()) {
-  auto* action = new QAction(GlyphIcon(static_cast<Glyph>(glyph)), Text(caption), this);
+  auto* action = new QAction(GlyphIcon(glyph), Text(caption), this);
+  action->setObjectName(QString::fromLatin1(name));
   action->setToolTip(Text(hint));
   action->setStatusTip(Text(hint));
   connect(action, &QAction::triggered, this,
@@ -126,15 +127,13 @@ QAction* TForm1::CreateAction(const char* caption, const char* hint, int glyph,
 }
 
 void TForm1::CreateActions() {
-  AExit = CreateAction("Выход", "Выход", 3, &TForm1::AExitExecute);
-  AExit->setObjectName(QStringLiteral("AExit"));
-  ASelectFile = CreateAction("Файл", "Выбор файла для загрузки", 0, &TForm1::ASelectFileExecute);
-  ASelectFile->setObjectName(QStringLiteral("ASelectFile"));
-  ABegin = CreateAction("Старт", "Начать загрузку", 2, &TForm1::ABeginExecute);
-  ABegin->setObjectName(QStringLiteral("ABegin"));
-  AChangeComPort = CreateAction("AChangeComPort", "Выбрать последовательный порт", 1,
-                                &TForm1::AChangeComPortExecute);
-  AChangeComPort->setObjectName(QStringLiteral("AChangeComPort"));
+  AExit = CreateAction("AExit", "Выход", "Выход", Glyph::ExitDoor, &TForm1::AExitExecute);
+  ASelectFile = CreateAction("ASelectFile", "Файл", "Выбор файла для загрузки", Glyph::OpenFolder,
+                             &TForm1::ASelectFileExecute);
+  ABegin =
+      CreateAction("ABegin", "Старт", "Начать загрузку", Glyph::Lightning, &TForm1::ABeginExecute);
+  AChangeComPort = CreateAction("AChangeComPort", "AChangeComPort", "Выбрать последовательный порт",
+                                Glyph::Plug, &TForm1::AChangeComPortExecute);
 }
 
 void TForm1::CreateControls() {
@@ -143,31 +142,25 @@ void TForm1::CreateControls() {
   Toolbar1->setGeometry(0, 0, kClientWidth, kToolbarHeight);
 
   int x = kFirstButtonX;
-  auto place = [&](QWidget* button, int width) {
+  auto place = [&](QToolButton* button, const char* name, int width) {
+    button->setObjectName(QString::fromLatin1(name));
     button->setGeometry(x, kButtonY, width, kToolButtonSize);
     x += width;
   };
-  ToolButton1 = new TFlatToolButton(Toolbar1);
-  ToolButton1->setObjectName(QStringLiteral("ToolButton1"));
-  ToolButton1->setDefaultAction(ASelectFile);
-  place(ToolButton1, kToolButtonSize);
-
+  auto actionButton = [&](const char* name, QAction* action) {
+    auto* button = new TFlatToolButton(Toolbar1);
+    button->setDefaultAction(action);
+    place(button, name, kToolButtonSize);
+    return button;
+  };
+  ToolButton1 = actionButton("ToolButton1", ASelectFile);
   ToolButton2 = new TPortButton(Toolbar1);
-  ToolButton2->setObjectName(QStringLiteral("ToolButton2"));
   ToolButton2->setText(Text("Порт"));
   ToolButton2->setToolTip(Text("Выбрать последовательный порт"));
   ToolButton2->setIcon(GlyphIcon(Glyph::Plug));
-  place(ToolButton2, TPortButton::kGlyphPartWidth + TPortButton::kArrowPartWidth);
-
-  ToolButton3 = new TFlatToolButton(Toolbar1);
-  ToolButton3->setObjectName(QStringLiteral("ToolButton3"));
-  ToolButton3->setDefaultAction(ABegin);
-  place(ToolButton3, kToolButtonSize);
-
-  ToolButton4 = new TFlatToolButton(Toolbar1);
-  ToolButton4->setObjectName(QStringLiteral("ToolButton4"));
-  ToolButton4->setDefaultAction(AExit);
-  place(ToolButton4, kToolButtonSize);
+  place(ToolButton2, "ToolButton2", TPortButton::kGlyphPartWidth + TPortButton::kArrowPartWidth);
+  ToolButton3 = actionButton("ToolButton3", ABegin);
+  ToolButton4 = actionButton("ToolButton4", AExit);
 
   StatusBar1 = new TStatusBar(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -313,6 +306,8 @@ void TForm1::ABeginExecute() {
 }
 
 void TForm1::Comm1RxChar(std::int32_t count) {
+  // A notification can still come in while the window is being destroyed.
+  if (!transfer_) return;
   Guarded([this, count] { transfer_->RxChar(count); });
 }
 

@@ -12,6 +12,7 @@
 #include "transfer/download.h"
 #include "transfer/image_source.h"
 #include "transfer/view.h"
+#include "ui/glyphs.h"
 #include "ui/settings_store.h"
 
 class QAction;
@@ -121,7 +122,7 @@ class TForm1 : public QWidget, public transfer::View {
   void CreateControls();
   void CreateActions();
   void PlaceFileDialog();
-  QAction* CreateAction(const char* caption, const char* hint, int glyph,
+  QAction* CreateAction(const char* name, const char* caption, const char* hint, Glyph glyph,
                         void (TForm1::*handler)());
   // Runs a handler, handing any failure to the error report so that none leaves the
   // event loop's dispatch.
