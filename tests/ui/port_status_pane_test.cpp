@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPixmap>
+#include <QTest>
+
+#include "ui/fonts.h"
+#include "ui/port_status_pane.h"
+#include "ui/system_colors.h"
+
+namespace {
+
+class Pane : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pane.setFont(ui::WindowFont());
+    pane.resize(47, 15);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+  }
+  QImage Grab() { return pane.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  // Leftmost column, inside the frame, holding anything but the window colour.
+  int FirstInkColumn(const QImage& image) {
+    for (int x = 1; x < image.width() - 1; ++x)
+      for (int y = 1; y < image.height() - 1; ++y)
+        if (image.pixel(x, y) != ui::WindowColor().rgb()) return x;
+    return -1;
+  }
+
+  ui::TPortStatusPane pane;
+};
+
+TEST_F(Pane, FlatFrameWithoutCornersAndTheCaptionFromXFour) {
+  pane.SetCaption(QStringLiteral("COM1"));
+  const QImage image = Grab();
+  const QRgb frame = ui::ButtonShadowColor().rgb();
+  const QRgb window = ui::WindowColor().rgb();
+  EXPECT_EQ(image.pixel(0, 0), window);
+  EXPECT_EQ(image.pixel(46, 14), window);
+  EXPECT_EQ(image.pixel(1, 0), frame);
+  EXPECT_EQ(image.pixel(0, 7), frame);
+  EXPECT_EQ(image.pixel(46, 7), frame);
+  EXPECT_EQ(image.pixel(20, 14), frame);
+  const int ink = FirstInkColumn(image);
+  EXPECT_GE(ink, 4);
+  EXPECT_LE(ink, 5) << "'C' starts at x 4, give or take its side bearing";
+}
+
+TEST_F(Pane, ALongNameIsCutOffInsideTheFrame) {
+  pane.SetCaption(QStringLiteral("ttyUSB0-long-device-name"));
+  const QImage image = Grab();
+  for (int y = 1; y < 14; ++y) EXPECT_EQ(image.pixel(46, y), ui::ButtonShadowColor().rgb()) << y;
+}
+
+TEST_F(Pane, RepaintsOnlyForANewText) {
+  pane.SetCaption(QStringLiteral("COM1"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return pane.PaintCount() > 0; }, 2000));
+  QCoreApplication::processEvents();
+  const int painted = pane.PaintCount();
+  pane.SetCaption(QStringLiteral("COM1"));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(pane.PaintCount(), painted);
+  pane.SetCaption(QStringLiteral("COM2"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pane.PaintCount() > painted; }, 2000));
+}
+
+}  // namespace
