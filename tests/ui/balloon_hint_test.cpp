@@ -41,11 +41,6 @@ TEST(BalloonPlacement, PrefersAboveAndRightThenFlipsAtEachEdge) {
   EXPECT_FALSE(cramped.pointerAtRight);
 }
 
-TEST(BalloonPlacement, WindowGrowsAroundTheTextWithRoomForThePointer) {
-  EXPECT_EQ(BalloonLayout::WindowSize(QSize(90, 26)), QSize(90 + 6 + 4, 26 + 2 + 4 + 28));
-  EXPECT_EQ(BalloonLayout::WindowSize(QSize(20, 13)).width(), 55);
-}
-
 TEST(BalloonWindow, WrapsTheTextAtAHundredPixels) {
   ui::TBalloonWindow balloon;
   balloon.ShowAt(QPoint(300, 300), QString::fromUtf8("Выбрать последовательный порт"));

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -186,40 +185,6 @@ TEST(FormCreate, AFailureDuringCreationIsReportedAndSkipsTheRest) {
   EXPECT_TRUE(reported);
   EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Загрузчик"));
   EXPECT_EQ(form.HexFileName, hex.string()) << "set before the setting failed";
-}
-
-// The dialog lists HEX files whatever the case of their extension, as the systems the
-// files come from do.
-TEST(FormCreate, TheFileDialogListsHexFilesInAnyCase) {
-  WindowRig rig;
-  rig.WriteValidSettings();
-  const auto folder = rig.Folder() / "mixed";
-  rig.MakeFile("mixed/one.hex");
-  rig.MakeFile("mixed/TWO.HEX");
-  rig.MakeFile("mixed/notes.txt");
-  ui::TForm1& form = rig.Create();
-  int listed = -1;
-  rig.guard.Expect([&](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->setDirectory(QString::fromStdString(folder.string()));
-    auto* model = dialog->findChild<QFileSystemModel*>();
-    ASSERT_NE(model, nullptr);
-    const QModelIndex root = model->index(QString::fromStdString(folder.string()));
-    // The folder is read in the background; poll until all three entries are known.
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-          QStringList names;
-          for (int r = 0; r < model->rowCount(root); ++r)
-            names << model->index(r, 0, root).data().toString();
-          listed = names.size();
-          return names.contains(QStringLiteral("TWO.HEX"));
-        },
-        3000));
-    ModalGuard::Dismiss(dialog);
-  });
-  form.ASelectFile->trigger();
-  EXPECT_EQ(listed, 2) << "one.hex and TWO.HEX, not notes.txt";
 }
 
 TEST(FormCreate, FileNamePartIsTheTextAfterTheLastSlash) {
