@@ -93,6 +93,9 @@ class PosixDevice : public CommDevice {
         ::epoll_ctl(epollFd_.get(), EPOLL_CTL_ADD, againFd_.get(), &again) != 0) {
       return errno;
     }
+    // Line errors wake nobody here; the driver counts them, and the error check reports what
+    // it counted since the port was opened.
+    haveCounts_ = ::ioctl(fd_.get(), TIOCGICOUNT, &counts_) == 0;
     return 0;
   }
 
@@ -122,17 +125,14 @@ class PosixDevice : public CommDevice {
   std::uint32_t TakeLineErrors() override {
     BytesWaiting();
     serial_icounter_struct counts{};
-    if (::ioctl(fd_.get(), TIOCGICOUNT, &counts) != 0) return 0;  // no counters on this driver
+    if (!haveCounts_ || ::ioctl(fd_.get(), TIOCGICOUNT, &counts) != 0) return 0;
     std::uint32_t errors = 0;
-    if (haveCounts_) {
-      if (counts.frame != counts_.frame) errors |= CE_FRAME;
-      if (counts.overrun != counts_.overrun) errors |= CE_OVERRUN;
-      if (counts.parity != counts_.parity) errors |= CE_RXPARITY;
-      if (counts.brk != counts_.brk) errors |= CE_BREAK;
-      if (counts.buf_overrun != counts_.buf_overrun) errors |= CE_RXOVER;
-    }
+    if (counts.frame != counts_.frame) errors |= CE_FRAME;
+    if (counts.overrun != counts_.overrun) errors |= CE_OVERRUN;
+    if (counts.parity != counts_.parity) errors |= CE_RXPARITY;
+    if (counts.brk != counts_.brk) errors |= CE_BREAK;
+    if (counts.buf_overrun != counts_.buf_overrun) errors |= CE_RXOVER;
     counts_ = counts;
-    haveCounts_ = true;
     return errors;
   }
 
@@ -149,7 +149,8 @@ class PosixDevice : public CommDevice {
       if (n == 0) break;  // hung up: nothing more will come
       if (errno == EINTR) continue;
       if (errno != EAGAIN) RaiseCommError("Read error (%d), %s", errno);
-      // Nothing waiting: up to the deadline for a first byte, then gap for each further one.
+      // Nothing waiting: wait up to the deadline for a first byte, then up to gap for each
+      // further one (never past the deadline, so a steady stream cannot hold us).
       const int wait = got == 0 ? RemainingMs(deadline)
                                 : std::min(RemainingMs(deadline), static_cast<int>(gap.count()));
       if (wait == 0) break;
@@ -227,7 +228,7 @@ class PosixDevice : public CommDevice {
   Descriptor againFd_;
   Descriptor epollFd_;
   serial_icounter_struct counts_{};
-  bool haveCounts_ = false;
+  bool haveCounts_ = false;  // the driver keeps line-error counters
   bool exclusive_ = false;
 };
 
