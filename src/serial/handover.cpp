@@ -4,45 +4,10 @@
 
 namespace serial {
 
-struct Handover::Call {
-  explicit Call(std::function<void()> f) : function(std::move(f)) {}
-  std::function<void()> function;
-  bool done = false;
-};
-
-bool Handover::Run(std::function<void()> call) {
-  auto shared = std::make_shared<Call>(std::move(call));
-  {
-    std::lock_guard lock(mutex_);
-    if (released_) return false;
-  }
+void Handover::Post(std::function<void()> call, std::shared_ptr<bool> returned) {
   // The posted call keeps this object alive: it may run after the port is gone, and then only
   // sees the released flag.
-  ui_.Post([self = shared_from_this(), shared] {
-    {
-      std::lock_guard lock(self->mutex_);
-      if (self->released_) return;
-    }
-    shared->function();
-    {
-      std::lock_guard lock(self->mutex_);
-      shared->done = true;
-    }
-    self->done_.notify_all();
-  });
-  std::unique_lock lock(mutex_);
-  done_.wait(lock, [&] { return shared->done || released_; });
-  return shared->done;
-}
-
-bool Handover::Start(std::function<void()> call) {
-  {
-    std::unique_lock lock(mutex_);
-    done_.wait(lock, [&] { return released_ || !started_; });
-    if (released_) return false;
-    started_ = true;
-  }
-  ui_.Post([self = shared_from_this(), call = std::move(call)] {
+  ui_.Post([self = shared_from_this(), call = std::move(call), returned = std::move(returned)] {
     {
       std::lock_guard lock(self->mutex_);
       if (self->released_) return;
@@ -50,10 +15,33 @@ bool Handover::Start(std::function<void()> call) {
     call();
     {
       std::lock_guard lock(self->mutex_);
-      self->started_ = false;
+      *returned = true;
     }
-    self->done_.notify_all();
+    self->returned_.notify_all();
   });
+}
+
+bool Handover::Run(std::function<void()> call) {
+  auto returned = std::make_shared<bool>(false);
+  {
+    std::lock_guard lock(mutex_);
+    if (released_) return false;
+  }
+  Post(std::move(call), returned);
+  std::unique_lock lock(mutex_);
+  returned_.wait(lock, [&] { return *returned || released_; });
+  return *returned;
+}
+
+bool Handover::Start(std::function<void()> call) {
+  auto returned = std::make_shared<bool>(false);
+  {
+    std::unique_lock lock(mutex_);
+    returned_.wait(lock, [&] { return released_ || !lastStarted_ || *lastStarted_; });
+    if (released_) return false;
+    lastStarted_ = returned;
+  }
+  Post(std::move(call), std::move(returned));
   return true;
 }
 
@@ -62,7 +50,7 @@ void Handover::Release() {
     std::lock_guard lock(mutex_);
     released_ = true;
   }
-  done_.notify_all();
+  returned_.notify_all();
 }
 
 }  // namespace serial

@@ -28,12 +28,14 @@ class Handover : public std::enable_shared_from_this<Handover> {
   void Release();
 
  private:
-  struct Call;
+  // Queues call; once it has returned on the user-interface thread, *returned becomes true.
+  void Post(std::function<void()> call, std::shared_ptr<bool> returned);
+
   UiDispatcher& ui_;
   std::mutex mutex_;
-  std::condition_variable done_;
+  std::condition_variable returned_;
   bool released_ = false;
-  bool started_ = false;  // the last started call has not returned yet
+  std::shared_ptr<bool> lastStarted_;  // whether the call Start posted last has returned
 };
 
 }  // namespace serial
