@@ -53,3 +53,19 @@ TEST_F(CommPortWrite, TxEmptyIsRaisedOnTheUiThreadOnceTheQueueRunsDry) {
   ASSERT_TRUE(ui.RunUntil([&] { return empties >= 1; }, 2s));
   EXPECT_EQ(pty.Receive(64, 2s), packet);
 }
+
+TEST_F(CommPortWrite, CloseDoesNotWaitForALineThatTakesNothing) {
+  port.SetWriteTimeout(100);
+  port.Open();
+  // The far end reads nothing: the driver's buffers fill, the writer blocks, the queue fills.
+  const std::vector<std::uint8_t> block = Pattern(2048);
+  std::string full;
+  for (int i = 0; i < 500 && full.empty(); ++i) {
+    full = CommErrorOf([&] { port.WriteBuf(block.data(), 2048); });
+  }
+  ASSERT_EQ(full, kOutputBufferFull);
+  const auto start = std::chrono::steady_clock::now();
+  port.Close();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+  EXPECT_FALSE(port.Active());
+}
