@@ -4,21 +4,16 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "ui/fonts.h"
 #include "ui/port_status_pane.h"
 #include "ui/system_colors.h"
+#include "window_rig.h"
 
 namespace {
 
 class Pane : public ::testing::Test {
  protected:
-  void SetUp() override {
-    pane.setFont(ui::WindowFont());
-    pane.resize(47, 15);
-    pane.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
-  }
-  QImage Grab() { return pane.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  void SetUp() override { ASSERT_TRUE(uitest::ShowControl(pane, QSize(47, 15))); }
+  QImage Grab() { return uitest::GrabPixels(pane); }
   // Leftmost column, inside the frame, holding anything but the window colour.
   int FirstInkColumn(const QImage& image) {
     for (int x = 1; x < image.width() - 1; ++x)

@@ -4,9 +4,9 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "ui/fonts.h"
 #include "ui/progress_bar.h"
 #include "ui/system_colors.h"
+#include "window_rig.h"
 
 namespace {
 
@@ -54,13 +54,10 @@ TEST(ProgressArithmetic, FillWidthRoundsHalfToEven) {
 class ShownBar : public ::testing::Test {
  protected:
   void SetUp() override {
-    bar.setFont(ui::WindowFont());
-    bar.resize(310, 15);
-    bar.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    ASSERT_TRUE(uitest::ShowControl(bar, QSize(310, 15)));
     bar.SetTotalParts(100);
   }
-  QImage Grab() { return bar.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  QImage Grab() { return uitest::GrabPixels(bar); }
 
   TProgressBar bar;
 };

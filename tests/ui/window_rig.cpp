@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPixmap>
+#include <QTest>
 #include <fstream>
 #include <sstream>
+
+#include "ui/fonts.h"
 
 namespace uitest {
 
@@ -55,6 +59,17 @@ ui::TForm1& WindowRig::Create() {
   form = std::make_unique<ui::TForm1>(std::move(setup));
   port.target.SetOnRxChar([this](std::int32_t count) { form->Comm1RxChar(count); });
   return *form;
+}
+
+bool ShowControl(QWidget& control, const QSize& size) {
+  control.setFont(ui::WindowFont());
+  control.resize(size);
+  control.show();
+  return QTest::qWaitForWindowExposed(&control);
+}
+
+QImage GrabPixels(QWidget& control) {
+  return control.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 void ProcessEvents() {

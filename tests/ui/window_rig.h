@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QImage>
+#include <QSize>
 #include <QTemporaryDir>
+#include <QWidget>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -71,5 +74,11 @@ class WindowRig {
 
 // Lets queued calls and events run.
 void ProcessEvents();
+
+// Shows a control on its own, at its size in the window and with the window's font; true
+// once it can paint.
+bool ShowControl(QWidget& control, const QSize& size);
+// The control's picture as plain RGB pixels.
+QImage GrabPixels(QWidget& control);
 
 }  // namespace uitest
