@@ -1,0 +1,172 @@
+// Download timing: loader-flash against a paced loader-sim, compared with the time the bytes
+// need on the line, and the lock-step round trips per second on an unpaced line. The same
+// runs with a plain blocking loop show what the machine itself allows.
+//
+// usage: bench_download [--size BYTES] [--unpaced-size BYTES] [--no-reference]
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "blocking_flasher.h"
+#include "child_process.h"
+#include "hex_files.h"
+
+namespace {
+
+using tools_test::ChildProcess;
+using tools_test::Clock;
+using Seconds = std::chrono::duration<double>;
+
+constexpr auto kBound = std::chrono::minutes(20);
+constexpr double kLineBytesPerSecond = 1040.0;  // 10400 bit/s, 10 bits a byte
+
+struct Shape {
+  explicit Shape(std::size_t size)
+      : size(size), blocks(size / 128 + 1), addresses((blocks + 3) / 4) {}
+  // Round trips: synchronisation, address commands and blocks, each waiting for its reply.
+  std::size_t RoundTrips() const { return 1 + addresses + blocks; }
+  // Each byte crosses the single wire once (the echo is the same bytes): the hello, each
+  // packet and its reply, and the end command.
+  std::size_t LineBytes() const {
+    return 1 + (3 + 1) + addresses * (3 + 1) + blocks * (131 + 1) + 3;
+  }
+
+  std::size_t size, blocks, addresses;
+};
+
+struct Result {
+  double download = 0;          // the simulator's span from the hello to the end command's echo
+  unsigned long long sent = 0;  // bytes the simulator sent
+  double wall = 0;              // of the whole flasher run
+  double cpu = 0;               // of the flasher, user + system
+};
+
+void WriteHex(const std::string& name, std::size_t size) {
+  std::mt19937 random(1);
+  std::string text;
+  for (std::size_t at = 0; at < size; at += 32) {
+    if (at % 0x10000 == 0 && at != 0)
+      text += h2b_test::LinearRecord(static_cast<std::uint16_t>(at >> 16));
+    h2b_test::Bytes data(std::min<std::size_t>(32, size - at));
+    for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
+    text += h2b_test::DataRecord(static_cast<std::uint16_t>(at), data);
+  }
+  h2b_test::WriteFile(name, text + h2b_test::EndRecord());
+}
+
+double CpuSeconds(const rusage& usage) {
+  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec + t.tv_nsec / 1e9;
+}
+
+Result Flash(const std::string& folder, const std::string& hexFile, bool paced, bool blocking) {
+  std::vector<std::string> simArgv = {LOADER_SIM, "--expect", "bench.BIN"};
+  if (!paced) simArgv.push_back("--no-pace");
+  ChildProcess sim(simArgv, folder);
+  const std::optional<std::string> path = sim.ReadLine(std::chrono::seconds(30));
+  if (!path) throw std::runtime_error("loader-sim printed no path: " + sim.Err());
+  Result result;
+  const Clock::time_point start = Clock::now();
+  if (blocking) {
+    const double cpu = ProcessCpuSeconds();
+    bench::FlashBlocking(*path, hexFile);
+    result.cpu = ProcessCpuSeconds() - cpu;
+  } else {
+    ChildProcess flash({LOADER_FLASH, "--port", *path, hexFile}, folder);
+    if (flash.Wait(kBound) != 0) throw std::runtime_error("loader-flash failed: " + flash.Err());
+    result.cpu = CpuSeconds(flash.Usage());
+  }
+  result.wall = Seconds(Clock::now() - start).count();
+  if (sim.Wait(std::chrono::seconds(30)) != 0)
+    throw std::runtime_error("loader-sim did not receive the image: " + sim.Err());
+  const std::size_t at = sim.Err().find("sent ");
+  if (at == std::string::npos || std::sscanf(sim.Err().c_str() + at, "sent %llu bytes in %lf s",
+                                             &result.sent, &result.download) != 2)
+    throw std::runtime_error("no summary from loader-sim: " + sim.Err());
+  return result;
+}
+
+void PrintLoad() {
+  std::ifstream in("/proc/loadavg");
+  std::string load;
+  std::getline(in, load);
+  std::printf("load average: %s\n", load.c_str());
+}
+
+std::size_t SizeArgument(const char* text) {
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  if (*end != '\0' || value == 0 || value > (1ULL << 24))
+    throw std::runtime_error(std::string("not an image size: ") + text);
+  return static_cast<std::size_t>(value);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::size_t size = 65536;
+  std::size_t unpacedSize = 1 << 20;
+  bool reference = true;
+  try {
+    for (int i = 1; i < argc; ++i) {
+      const std::string arg = argv[i];
+      if (arg == "--size" && i + 1 < argc)
+        size = SizeArgument(argv[++i]);
+      else if (arg == "--unpaced-size" && i + 1 < argc)
+        unpacedSize = SizeArgument(argv[++i]);
+      else if (arg == "--no-reference")
+        reference = false;
+      else
+        throw std::runtime_error(
+            "usage: bench_download [--size BYTES] [--unpaced-size BYTES] "
+            "[--no-reference]");
+    }
+    h2b_test::TempDir dir;
+    PrintLoad();
+
+    const Shape paced(size);
+    const double limit = paced.LineBytes() / kLineBytesPerSecond;
+    WriteHex("bench.hex", size);
+    std::printf("paced line, image of %zu bytes: %zu blocks, %zu address commands\n", size,
+                paced.blocks, paced.addresses);
+    std::printf("  line-time limit: %zu bytes at 1040 bytes/s = %.3f s\n", paced.LineBytes(),
+                limit);
+    for (const bool blocking : {false, reference}) {
+      const Result r = Flash(dir.Path(), "bench.hex", true, blocking);
+      std::printf("  %-14s download %.3f s = %.4f x limit (%+.2f%%), %llu bytes on the line\n",
+                  blocking ? "blocking loop" : "loader-flash", r.download, r.download / limit,
+                  (r.download / limit - 1) * 100, r.sent);
+      std::printf("  %-14s run %.3f s, CPU %.3f s user+sys = %.2f%% of one core\n", "", r.wall,
+                  r.cpu, r.cpu / r.wall * 100);
+      if (!blocking && !reference) break;
+    }
+
+    const Shape unpaced(unpacedSize);
+    WriteHex("bench.hex", unpacedSize);
+    std::printf("unpaced line, image of %zu bytes: %zu round trips\n", unpacedSize,
+                unpaced.RoundTrips());
+    for (const bool blocking : {false, reference}) {
+      const Result r = Flash(dir.Path(), "bench.hex", false, blocking);
+      std::printf("  %-14s %.3f s = %.0f round trips/s, CPU %.3f s\n",
+                  blocking ? "blocking loop" : "loader-flash", r.download,
+                  unpaced.RoundTrips() / r.download, r.cpu);
+      if (!blocking && !reference) break;
+    }
+    PrintLoad();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "bench_download: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
