@@ -2,7 +2,8 @@
 // need on the line, and the lock-step round trips per second on an unpaced line. The same
 // runs with a plain blocking loop show what the machine itself allows.
 //
-// usage: bench_download [--size BYTES] [--unpaced-size BYTES] [--no-reference]
+// usage: bench_download [--size BYTES] [--unpaced-size BYTES] [--burst N] [--no-reference]
+// --burst N makes the simulated line hand bytes on in groups (see loader-sim --help).
 #include <time.h>
 
 #include <cstdio>
@@ -70,8 +71,9 @@ double ProcessCpuSeconds() {
   return t.tv_sec + t.tv_nsec / 1e9;
 }
 
-Result Flash(const std::string& folder, const std::string& hexFile, bool paced, bool blocking) {
-  std::vector<std::string> simArgv = {LOADER_SIM, "--expect", "bench.BIN"};
+Result Flash(const std::string& folder, const std::string& hexFile, bool paced, bool blocking,
+             const std::string& burst) {
+  std::vector<std::string> simArgv = {LOADER_SIM, "--expect", "bench.BIN", "--burst", burst};
   if (!paced) simArgv.push_back("--no-pace");
   ChildProcess sim(simArgv, folder);
   const std::optional<std::string> path = sim.ReadLine(std::chrono::seconds(30));
@@ -118,6 +120,7 @@ int main(int argc, char** argv) {
   std::size_t size = 65536;
   std::size_t unpacedSize = 1 << 20;
   bool reference = true;
+  std::string burst = "1";
   try {
     for (int i = 1; i < argc; ++i) {
       const std::string arg = argv[i];
@@ -125,12 +128,14 @@ int main(int argc, char** argv) {
         size = SizeArgument(argv[++i]);
       else if (arg == "--unpaced-size" && i + 1 < argc)
         unpacedSize = SizeArgument(argv[++i]);
+      else if (arg == "--burst" && i + 1 < argc)
+        burst = argv[++i];
       else if (arg == "--no-reference")
         reference = false;
       else
         throw std::runtime_error(
             "usage: bench_download [--size BYTES] [--unpaced-size BYTES] "
-            "[--no-reference]");
+            "[--burst N] [--no-reference]");
     }
     h2b_test::TempDir dir;
     PrintLoad();
@@ -138,12 +143,14 @@ int main(int argc, char** argv) {
     const Shape paced(size);
     const double limit = paced.LineBytes() / kLineBytesPerSecond;
     WriteHex("bench.hex", size);
-    std::printf("paced line, image of %zu bytes: %zu blocks, %zu address commands\n", size,
-                paced.blocks, paced.addresses);
+    std::printf(
+        "paced line, image of %zu bytes: %zu blocks, %zu address commands; bytes handed "
+        "on in groups of up to %s\n",
+        size, paced.blocks, paced.addresses, burst.c_str());
     std::printf("  line-time limit: %zu bytes at 1040 bytes/s = %.3f s\n", paced.LineBytes(),
                 limit);
     for (const bool blocking : {false, reference}) {
-      const Result r = Flash(dir.Path(), "bench.hex", true, blocking);
+      const Result r = Flash(dir.Path(), "bench.hex", true, blocking, burst);
       std::printf("  %-14s download %.3f s = %.4f x limit (%+.2f%%), %llu bytes on the line\n",
                   blocking ? "blocking loop" : "loader-flash", r.download, r.download / limit,
                   (r.download / limit - 1) * 100, r.sent);
@@ -157,7 +164,7 @@ int main(int argc, char** argv) {
     std::printf("unpaced line, image of %zu bytes: %zu round trips\n", unpacedSize,
                 unpaced.RoundTrips());
     for (const bool blocking : {false, reference}) {
-      const Result r = Flash(dir.Path(), "bench.hex", false, blocking);
+      const Result r = Flash(dir.Path(), "bench.hex", false, blocking, burst);
       std::printf("  %-14s %.3f s = %.0f round trips/s, CPU %.3f s\n",
                   blocking ? "blocking loop" : "loader-flash", r.download,
                   unpaced.RoundTrips() / r.download, r.cpu);

@@ -41,6 +41,14 @@ class FlasherEnd {
     pollfd entry{fd_, POLLIN, 0};
     return poll(&entry, 1, 0) == 1 && (entry.revents & POLLHUP);
   }
+  // What one read brings once bytes are waiting.
+  Bytes ReceiveSome() const {
+    pollfd entry{fd_, POLLIN, 0};
+    if (poll(&entry, 1, static_cast<int>(kChildBound.count() * 1000)) != 1) return {};
+    std::uint8_t buffer[256];
+    const ssize_t n = read(fd_, buffer, sizeof buffer);
+    return n > 0 ? Bytes(buffer, buffer + n) : Bytes{};
+  }
   // Exactly count bytes, or fewer when they do not come within the bound.
   Bytes Receive(std::size_t count) const {
     Bytes got;
@@ -73,8 +81,9 @@ Bytes DataPacket(std::uint16_t address, const Bytes& block) {
 class Simulator : public ::testing::Test {
  protected:
   // Starts loader-sim, connects and takes the hello.
-  void Start(std::vector<std::string> options, std::uint8_t hello = 0x55) {
-    options.insert(options.begin(), {kLoaderSim, "--no-pace"});
+  void Start(std::vector<std::string> options, std::uint8_t hello = 0x55, bool paced = false) {
+    if (!paced) options.insert(options.begin(), "--no-pace");
+    options.insert(options.begin(), kLoaderSim);
     sim_.emplace(options, dir_.Path());
     const std::optional<std::string> path = sim_->ReadLine(kChildBound);
     ASSERT_TRUE(path) << sim_->Err();
@@ -161,6 +170,13 @@ TEST_F(Simulator, FaultsOnDemand) {
   line_->Send({0x55, 0x33, 0xCC});
   EXPECT_EQ(sim_->Wait(kChildBound), 0);
   EXPECT_TRUE(line_->HungUp());
+}
+
+TEST_F(Simulator, PacedBurstsComeWhole) {
+  // A group goes out once its last byte is due: echo and reply together, after about 4 ms.
+  Start({"--burst", "4"}, 0x55, true);
+  line_->Send({0x55, 0x33, 0xCC});
+  EXPECT_EQ(line_->ReceiveSome(), Bytes({0x55, 0x33, 0xCC, 0xAA}));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "paced_output.h"
+
 #include <getopt.h>
 
 #include <charconv>
@@ -16,6 +18,8 @@ const char* const kUsage =
     "  --port PATH           use a real serial port (set to 10400 8N1, raw)\n"
     "  --hello-delay MS      wait MS after the flasher connects before the hello\n"
     "  --no-pace             send at once instead of at 10400 bit/s\n"
+    "  --burst N             hand bytes on in groups of up to N, each once its last byte\n"
+    "                        is due (a UART receive FIFO, a USB adapter's packets)\n"
     "  --out FILE            write the received image to FILE\n"
     "  --expect FILE         compare the received image with FILE (exit 1 on a difference)\n"
     "  --length N            trim the received image to N bytes\n"
@@ -56,6 +60,7 @@ enum Key {
   kPort = 1,
   kHelloDelay,
   kNoPace,
+  kBurst,
   kOut,
   kExpect,
   kLength,
@@ -70,6 +75,7 @@ enum Key {
 const option kLongOptions[] = {{"port", required_argument, nullptr, kPort},
                                {"hello-delay", required_argument, nullptr, kHelloDelay},
                                {"no-pace", no_argument, nullptr, kNoPace},
+                               {"burst", required_argument, nullptr, kBurst},
                                {"out", required_argument, nullptr, kOut},
                                {"expect", required_argument, nullptr, kExpect},
                                {"length", required_argument, nullptr, kLength},
@@ -103,6 +109,10 @@ Options ParseOptions(int argc, char** argv) {
         break;
       case kNoPace:
         options.pace = false;
+        break;
+      case kBurst:
+        options.burst = static_cast<std::size_t>(Number(name, optarg, kMaxBurst));
+        if (options.burst == 0) throw UsageError("--burst: at least 1");
         break;
       case kOut:
         options.outFile = optarg;

@@ -21,6 +21,7 @@ struct Options {
   std::string port;  // empty: create a pseudo-terminal
   int helloDelayMs = 0;
   bool pace = true;
+  std::size_t burst = 1;  // bytes handed to the line together
   std::string outFile;
   std::string expectFile;
   std::optional<std::size_t> length;

@@ -34,11 +34,14 @@ void PacedOutput::Queue(std::uint8_t byte, Clock::time_point earliest) {
 
 void PacedOutput::WriteDue(int fd) {
   const Clock::time_point now = Clock::now();
-  std::uint8_t chunk[512];
+  std::uint8_t chunk[kMaxBurst];
+  // Whole groups whose last byte is due.
   std::size_t count = 0;
-  while (count < queue_.size() && count < sizeof chunk && queue_[count].due <= now) {
-    chunk[count] = queue_[count].byte;
-    ++count;
+  while (count < queue_.size()) {
+    const std::size_t group = std::min(burst_, queue_.size() - count);
+    if (count + group > sizeof chunk || queue_[count + group - 1].due > now) break;
+    for (std::size_t i = count; i < count + group; ++i) chunk[i] = queue_[i].byte;
+    count += group;
   }
   blocked_ = false;
   if (count == 0) return;
@@ -59,7 +62,11 @@ void PacedOutput::WriteDue(int fd) {
 
 std::optional<Clock::time_point> PacedOutput::NextDue() const {
   if (queue_.empty()) return std::nullopt;
-  return queue_.front().due;
+  return GroupEnd().due;
+}
+
+const PacedOutput::Entry& PacedOutput::GroupEnd() const {
+  return queue_[std::min(burst_, queue_.size()) - 1];
 }
 
 Clock::duration PacedOutput::SendingSpan() const {

@@ -10,6 +10,8 @@ namespace sim {
 
 using Clock = std::chrono::steady_clock;
 
+inline constexpr std::size_t kMaxBurst = 512;
+
 // One byte on the line: 10 bits (start, 8 data, stop) at 10400 bit/s.
 Clock::duration LineTime(std::uint64_t bytes);
 
@@ -17,7 +19,7 @@ Clock::duration LineTime(std::uint64_t bytes);
 // Due times are counted from the start of each busy stretch, so rounding never adds up.
 class PacedOutput {
  public:
-  explicit PacedOutput(bool pace) : pace_(pace) {}
+  PacedOutput(bool pace, std::size_t burst) : pace_(pace), burst_(burst) {}
 
   // Queues a byte that may not go out before `earliest` (its arrival, for an echo).
   void Queue(std::uint8_t byte, Clock::time_point earliest);
@@ -39,7 +41,11 @@ class PacedOutput {
     Clock::time_point due;
   };
 
+  // The group at the front of the queue goes out once its last byte is due.
+  const Entry& GroupEnd() const;
+
   bool pace_;
+  std::size_t burst_;
   std::deque<Entry> queue_;
   Clock::time_point stretchStart_{};
   std::uint64_t stretchBytes_ = 0;

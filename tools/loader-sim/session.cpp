@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,6 +22,8 @@ constexpr auto kLinger = std::chrono::seconds(2);
 }  // namespace
 
 int Session::Run() {
+  // The default 50 us of timer slack would make every reply late by that much.
+  if (options_.pace) prctl(PR_SET_TIMERSLACK, 1UL);
   if (line_.IsPty()) line_.WaitForPeer();
   Greet();
   for (;;) {

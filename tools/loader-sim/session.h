@@ -14,7 +14,7 @@ namespace sim {
 class Session {
  public:
   Session(const Options& options, Line& line)
-      : options_(options), line_(line), out_(options.pace) {}
+      : options_(options), line_(line), out_(options.pace, options.burst) {}
 
   int Run();
 
