@@ -42,6 +42,10 @@ FlashOptions ParseFlashOptions(int argc, char** argv) {
       return arg == name || (arg.substr(0, name.size()) == name && arg.size() > name.size() &&
                              arg[name.size()] == '=');
     };
+    if (arg == "--help") {
+      options.help = true;
+      return options;
+    }
     if (is("--port")) {
       options.port = value("--port");
     } else if (is("--timeout")) {

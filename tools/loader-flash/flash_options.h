@@ -16,6 +16,7 @@ struct FlashOptions {
   std::string port;  // a path, or a name under /dev
   std::string hexFile;
   std::optional<double> timeoutSeconds;  // none: wait for the target forever
+  bool help = false;
 };
 
 FlashOptions ParseFlashOptions(int argc, char** argv);

@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "loader-flash: %s\n%s", error.what(), flash::kFlashUsage);
     return 2;
   }
+  if (options.help) {
+    std::fputs(flash::kFlashUsage, stdout);
+    return 0;
+  }
   QCoreApplication app(argc, argv);
   flash::FlashRun run(options);
   return run.Exec();
