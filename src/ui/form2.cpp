@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "ui/app_icon.h"
+#include "ui/system_colors.h"
 #include "ui/x11_taskbar.h"
 
 namespace ui {
@@ -42,8 +43,12 @@ TForm2::TForm2(QWidget* mainWindow)
   setWindowIcon(BlankWindowIcon());
   // Closing the prompt must never count as closing the application.
   setAttribute(Qt::WA_QuitOnClose, false);
+  // The same system window colour as the main window's background.
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, WindowColor());
+  colours.setColor(QPalette::WindowText, WindowTextColor());
+  setPalette(colours);
   setAutoFillBackground(true);
-  setBackgroundRole(QPalette::Window);
 
   Label1 = new QLabel(QStringLiteral("Включи питание"), this);
   Label1->setObjectName(QStringLiteral("Label1"));

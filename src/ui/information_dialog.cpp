@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -10,12 +11,16 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "ui/app_icon.h"
 #include "ui/messages.h"
 
 namespace ui {
 
 namespace {
+
+constexpr int kTitleBarRoom = 100;
 
 QScreen* ScreenForMessages() {
   if (QWidget* active = QApplication::activeWindow()) {
@@ -55,6 +60,9 @@ TInformationDialog::TInformationDialog(const QString& text, QWidget* parent)
   buttons->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  // Wide enough for the caption beside the title bar's close box, however short the text.
+  const int captionWidth = QFontMetrics(QApplication::font()).horizontalAdvance(windowTitle());
+  TextLabel->setMinimumWidth(std::min(captionWidth + kTitleBarRoom, TextLabel->maximumWidth()));
   layout->addWidget(TextLabel);
   layout->addLayout(buttons);
 }

@@ -7,6 +7,7 @@
 
 #include "modal_watcher.h"
 #include "ui/form2.h"
+#include "ui/system_colors.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ TEST_F(Form2Test, IsAFixedSmallWindowWithTheCentredPromptText) {
   EXPECT_EQ(prompt.windowType(), Qt::Window);
   EXPECT_FALSE(flags & Qt::WindowStaysOnTopHint);
   EXPECT_TRUE(prompt.autoFillBackground());
+  EXPECT_EQ(prompt.palette().color(QPalette::Window), ui::WindowColor());
 
   prompt.Show();
   EXPECT_EQ(prompt.Label1->text(), QStringLiteral("Включи питание"));
