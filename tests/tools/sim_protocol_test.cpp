@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -170,6 +171,39 @@ TEST_F(Simulator, FaultsOnDemand) {
   line_->Send({0x55, 0x33, 0xCC});
   EXPECT_EQ(sim_->Wait(kChildBound), 0);
   EXPECT_TRUE(line_->HungUp());
+}
+
+TEST_F(Simulator, RunsOnAPortGivenByPath) {
+  // A pseudo-terminal's slave stands in for the real port: the simulator sets it up as one.
+  int master = -1;
+  int slave = -1;
+  char name[256] = {};
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  termios raw{};
+  cfmakeraw(&raw);
+  tcsetattr(master, TCSANOW, &raw);
+  ChildProcess sim({kLoaderSim, "--no-pace", "--port", name}, dir_.Path());
+  auto receive = [&](std::size_t count) {
+    Bytes got;
+    while (got.size() < count) {
+      pollfd entry{master, POLLIN, 0};
+      if (poll(&entry, 1, static_cast<int>(kChildBound.count() * 1000)) != 1) break;
+      std::uint8_t byte = 0;
+      if (read(master, &byte, 1) != 1) break;
+      got.push_back(byte);
+    }
+    return got;
+  };
+  EXPECT_EQ(receive(1), Bytes{0x55});
+  termios settings{};
+  ASSERT_EQ(tcgetattr(slave, &settings), 0);
+  EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), static_cast<tcflag_t>(CS8));
+  EXPECT_EQ(settings.c_lflag & (ICANON | ECHO), 0u);
+  const std::uint8_t sync[] = {0x55, 0x33, 0xCC};
+  ASSERT_EQ(write(master, sync, 3), 3);
+  EXPECT_EQ(receive(4), Bytes({0x55, 0x33, 0xCC, 0xAA}));
+  close(master);
+  close(slave);
 }
 
 TEST_F(Simulator, PacedBurstsComeWhole) {
