@@ -25,10 +25,11 @@ std::int32_t ScriptedTarget::WriteBuf(const std::uint8_t* buffer, std::int32_t c
 
   std::vector<std::uint8_t> arrival;
   if (echo_) arrival = packet;
-  std::optional<std::uint8_t> reply = Answer(packet);
-  if (!answering_) reply.reset();
+  // -1: no reply (an int rather than an optional keeps GCC's maybe-uninitialized check quiet).
+  int reply = Answer(packet).value_or(-1);
+  if (!answering_) reply = -1;
   if (auto it = replies_.find(index); it != replies_.end()) reply = it->second;
-  if (reply) arrival.push_back(flipBit7_ ? *reply ^ 0x80 : *reply);
+  if (reply >= 0) arrival.push_back(static_cast<std::uint8_t>(flipBit7_ ? reply ^ 0x80 : reply));
   if (auto it = trailers_.find(index); it != trailers_.end()) arrival.push_back(it->second);
   Inject(std::move(arrival));
   return count;
