@@ -308,14 +308,15 @@ void TForm1::ABeginExecute() {
 void TForm1::Comm1RxChar(std::int32_t count) {
   // A notification can still come in while the window is being destroyed.
   if (!transfer_) return;
-  Guarded([this, count] { transfer_->RxChar(count); });
+  // Failures go on to the port's error report, the catch point of every notification.
+  transfer_->RxChar(count);
 }
 
 void TForm1::AChangeComPortExecute() {
   DeferredMessage = kPortNotDefinedText;
   // Shown by whichever event loop runs first, a modal dialog's included, never from here.
   QMetaObject::invokeMethod(
-      this, [this] { Guarded([this] { ShowDeferredMessage(); }); }, Qt::QueuedConnection);
+      this, [this] { ShowDeferredMessage(); }, Qt::QueuedConnection);
 }
 
 void TForm1::ShowDeferredMessage() {
