@@ -60,9 +60,15 @@ TInformationDialog::TInformationDialog(const QString& text, QWidget* parent)
   buttons->addStretch();
   auto* layout = new QVBoxLayout(this);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  // Wide enough for the caption beside the title bar's close box, however short the text.
+  // As wide as the text needs up to half the screen (a wrapping label would otherwise pick a
+  // narrow column), and wide enough for the caption beside the title bar's close box.
   const int captionWidth = QFontMetrics(QApplication::font()).horizontalAdvance(windowTitle());
-  TextLabel->setMinimumWidth(std::min(captionWidth + kTitleBarRoom, TextLabel->maximumWidth()));
+  const int textWidth =
+      QFontMetrics(TextLabel->font())
+          .boundingRect(QRect(0, 0, TextLabel->maximumWidth(), 1 << 20), Qt::TextWordWrap, text)
+          .width();
+  TextLabel->setMinimumWidth(
+      std::min(std::max(textWidth, captionWidth + kTitleBarRoom), TextLabel->maximumWidth()));
   layout->addWidget(TextLabel);
   layout->addLayout(buttons);
 }

@@ -168,7 +168,12 @@ TEST(ShowInformation, CarriesTheTitleTheTextAndOneCentredOk) {
   EXPECT_LE(std::abs(dialog.frameGeometry().center().y() - screen.center().y()), 1);
 }
 
-TEST(ShowInformation, WrapsALongTextAtHalfTheScreenWidth) {
+TEST(ShowInformation, WrapsOnlyATextWiderThanHalfTheScreen) {
+  ui::TInformationDialog shortText(QStringLiteral("Последовательный порт не определен"));
+  shortText.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&shortText));
+  EXPECT_LT(shortText.TextLabel->height(), 2 * shortText.TextLabel->fontMetrics().height());
+
   std::string text;
   for (int i = 0; i < 60; ++i) text += "Ошибка ответа ";
   ui::TInformationDialog dialog(QString::fromStdString(text));
