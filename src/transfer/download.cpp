@@ -19,7 +19,12 @@ void Download::Start(const std::string& hexFileName) {
   if (!IsPortSelected()) return;
   ++starts_;
   s_.ImageStream.reset();
-  s_.ImageStream = images_.OpenImage(hexFileName);
+  try {
+    s_.ImageStream = images_.OpenImage(hexFileName);
+  } catch (...) {
+    AbandonWait();
+    throw;
+  }
   const std::uint64_t totalParts = s_.ImageStream->Size() / kBlockSize;
   view_.SetProgressTotal(static_cast<std::uint32_t>(
       std::min<std::uint64_t>(totalParts, std::numeric_limits<std::uint32_t>::max())));
@@ -41,6 +46,13 @@ void Download::RxChar(std::int32_t count) {
   const std::int32_t got = std::clamp(port_.ReadBuf(received.data(), wanted), 0, wanted);
   const std::uint32_t startsBefore = starts_;
   for (std::int32_t i = 0; i < got && starts_ == startsBefore; ++i) FilterEcho(received[i]);
+}
+
+// A wait left without its image would send an empty one at the next hello.
+void Download::AbandonWait() {
+  if (s_.TransferState != State::WaitingForDevice) return;
+  s_.TransferState = State::Idle;
+  view_.HidePrompt();
 }
 
 bool Download::IsPortSelected() const {

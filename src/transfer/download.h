@@ -79,6 +79,7 @@ class Download {
   void FilterEcho(std::uint8_t byte);
   void HandleReply(std::uint8_t byte);
   void RejectReply();
+  void AbandonWait();
 
   Port& port_;
   View& view_;

@@ -102,15 +102,30 @@ TEST(Start, PortThatFailsToOpenLeavesTheTransferWaiting) {
   EXPECT_TRUE(rig.target.Finished());
 }
 
-TEST(Start, ImageFailureReleasesThePreviousImageAndChangesNothingElse) {
+// A second Start whose HEX file fails must not leave the first one waiting without an image:
+// the next hello would then download an empty image as if all were well.
+TEST(Start, ImageFailureWhileWaitingAbandonsTheWait) {
   Rig rig;
   rig.download.Start("fw.hex");
   rig.images.FailWith("Cannot open file \"/tmp/fw.BIN\". No such file or directory");
   rig.journal.clear();
   EXPECT_THROW(rig.download.Start("fw.hex"), std::runtime_error);
-  EXPECT_EQ(rig.journal, (Journal{"close image", "open image fw.hex"}));
+  EXPECT_EQ(rig.journal, (Journal{"close image", "open image fw.hex", "hide prompt"}));
   EXPECT_EQ(rig.images.OpenStreams(), 0);
-  EXPECT_EQ(rig.download.TransferState(), State::WaitingForDevice);
+  EXPECT_EQ(rig.download.TransferState(), State::Idle);
+  EXPECT_FALSE(rig.view.promptVisible);
+
+  rig.target.SendHello();
+  rig.target.Run();
+  EXPECT_TRUE(rig.target.Packets().empty());
+}
+
+TEST(Start, ImageFailureWhileIdleChangesNothingElse) {
+  Rig rig;
+  rig.images.FailWith("Cannot open file \"\". No such file or directory");
+  EXPECT_THROW(rig.download.Start(""), std::runtime_error);
+  EXPECT_EQ(rig.journal, (Journal{"open image "}));
+  EXPECT_EQ(rig.download.TransferState(), State::Idle);
 }
 
 // Start pressed while the wrong-reply message is open: bytes read before it belong to the
