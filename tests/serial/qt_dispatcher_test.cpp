@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <numeric>
+#include <thread>
 
 #include "serial/comm_port.h"
 #include "serial/qt/qt_dispatcher.h"
@@ -71,6 +73,45 @@ TEST(QtDispatcher, CloseInsideTheHandlerReleasesTheEventThread) {
   port.reset();
   ProcessUntil([] { return false; }, 50);
   EXPECT_EQ(notifications, 1);
+}
+
+TEST(QtDispatcher, CallsFromAnotherThreadRunOnTheMainThreadInOrderAlsoInANestedLoop) {
+  QtDispatcher dispatcher;
+  std::vector<int> order;
+  bool onMainThread = true;
+  auto record = [&](int n) {
+    return [&, n] {
+      onMainThread = onMainThread && QThread::currentThread() == qApp->thread();
+      order.push_back(n);
+    };
+  };
+  // The first call runs a nested loop, as a modal window would; what is posted meanwhile must
+  // still run inside it.
+  dispatcher.Post([&] {
+    order.push_back(0);
+    std::thread poster([&] {
+      for (int n = 1; n <= 100; ++n) dispatcher.Post(record(n));
+    });
+    poster.join();
+    ProcessUntil([&] { return order.size() == 101; }, 5000);
+    order.push_back(-1);
+  });
+  ASSERT_TRUE(ProcessUntil([&] { return order.size() == 102; }, 5000));
+  std::vector<int> expected(101);
+  std::iota(expected.begin(), expected.end(), 0);
+  expected.push_back(-1);
+  EXPECT_EQ(order, expected);
+  EXPECT_TRUE(onMainThread);
+}
+
+TEST(QtDispatcher, CallsStillQueuedAtDestructionAreDropped) {
+  bool ran = false;
+  {
+    QtDispatcher dispatcher;
+    dispatcher.Post([&] { ran = true; });
+  }
+  ProcessUntil([] { return false; }, 20);
+  EXPECT_FALSE(ran);
 }
 
 int main(int argc, char** argv) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
 
 #include "serial/ui_dispatcher.h"
 
@@ -11,10 +12,14 @@ namespace serial {
 class QtDispatcher : public UiDispatcher {
  public:
   explicit QtDispatcher(QObject* context = nullptr);
+  ~QtDispatcher() override;
   void Post(std::function<void()> call) override;
 
  private:
-  QObject* context_;
+  class Receiver;
+  // Each call is one posted event to this object: on a paced line that is one per received
+  // byte, so it skips the meta-call machinery a queued invokeMethod goes through.
+  std::unique_ptr<Receiver> receiver_;
 };
 
 }  // namespace serial
