@@ -1,28 +1,16 @@
 #include "ui/port_device.h"
 
 #include "serial/comm_port.h"
+#include "serial/loader_line.h"
 #include "serial/qt/qt_dispatcher.h"
 
 namespace ui {
-
-namespace {
-
-constexpr std::int32_t kLineBaudrate = 10400;
-
-}  // namespace
 
 TCommPortDevice::TCommPortDevice(RxCharHandler onRxChar,
                                  std::function<void(std::exception_ptr)> errorReport)
     : dispatcher_(std::make_unique<serial::QtDispatcher>()),
       port_(std::make_unique<serial::TCommPort>(*dispatcher_)) {
-  port_->SetUserBaudrate(kLineBaudrate);
-  port_->SetParity(serial::TParity::paNone);
-  port_->SetDatabits(serial::TDatabits::db8);
-  port_->SetStopbits(serial::TStopbits::sb1);
-  serial::TFlowControl flow;
-  flow.ControlDtr = serial::TDtrControl::dtrDisabled;
-  flow.ControlRts = serial::TRtsControl::rtsDisabled;
-  port_->SetFlowControl(flow);
+  serial::SetLoaderLine(*port_);
   port_->OnRxChar = [handler = std::move(onRxChar)](serial::TCommPort&, std::int32_t count) {
     handler(count);
   };

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdio>
 
+#include "serial/loader_line.h"
+
 namespace flash {
 
 namespace {
-
-constexpr std::int32_t kLineBaudrate = 10400;
 
 std::string MessageOf(const std::exception_ptr& error) {
   try {
@@ -22,15 +22,6 @@ std::string MessageOf(const std::exception_ptr& error) {
   }
 }
 
-// The line the boot loader expects: 10400 bit/s 8N1, no flow control, DTR and RTS off.
-void SetLoaderLine(serial::TCommPort& port) {
-  port.SetUserBaudrate(kLineBaudrate);
-  port.SetParity(serial::TParity::paNone);
-  port.SetDatabits(serial::TDatabits::db8);
-  port.SetStopbits(serial::TStopbits::sb1);
-  port.SetFlowControl(serial::TFlowControl{});
-}
-
 }  // namespace
 
 FlashRun::FlashRun(const FlashOptions& options)
@@ -39,7 +30,7 @@ FlashRun::FlashRun(const FlashOptions& options)
       progress_(stderr, isatty(STDERR_FILENO) == 1),
       view_(progress_, [this](const std::string& text) { Fail(text); }),
       download_(port_, view_, images_) {
-  SetLoaderLine(port_);
+  serial::SetLoaderLine(port_);
   port_.SetDeviceName(options_.port);
   port_.OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Received(count); };
   port_.ErrorReport = [this](std::exception_ptr error) { Fail(MessageOf(error)); };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "serial/comm_port.h"
+#include "serial/loader_line.h"
 #include "support/loop_dispatcher.h"
 #include "support/pty_pair.h"
 
@@ -16,7 +17,7 @@ class PortFixture : public ::testing::Test {
  protected:
   PortFixture() {
     port.SetDeviceName(pty.SlavePath());
-    port.SetUserBaudrate(10400);
+    serial::SetLoaderLine(port);
     port.SetClosePause(std::chrono::milliseconds(0));
     port.ErrorReport = [this](std::exception_ptr error) {
       try {
