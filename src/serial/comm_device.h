@@ -10,6 +10,13 @@
 
 namespace serial {
 
+// How promptly the driver hands received bytes on. USB adapters batch them for up to their
+// latency timer, which every lock-step reply then waits for.
+struct LineLatency {
+  bool lowLatency = false;  // the driver took the low-latency request
+  int timerMs = -1;         // the adapter's latency timer; -1 where it has none
+};
+
 // One opened port of the operating system; the platform backend implements it. Destroying it
 // closes the port, and only happens once no thread uses it any more.
 class CommDevice {
@@ -38,6 +45,9 @@ class CommDevice {
   // Writer thread: writes some of the n bytes, waiting while the driver has no room. Returns
   // how many were written (at least 1), 0 after Wake, or -errno when the write failed.
   virtual std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) = 0;
+
+  // As found when the port was opened.
+  virtual LineLatency Latency() const = 0;
 
   // Any thread: makes the next WaitEvent report received bytes at once.
   virtual void Renotify() = 0;

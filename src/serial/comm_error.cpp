@@ -19,12 +19,16 @@ std::string SystemErrorText(int code) {
   return text;
 }
 
-void RaiseCommError(const char* format, int code) {
+std::string CommErrorText(const char* format, int code) {
   const std::string text = SystemErrorText(code);
   const int size = std::snprintf(nullptr, 0, format, code, text.c_str());
   std::string message(static_cast<std::size_t>(size), '\0');
   std::snprintf(message.data(), message.size() + 1, format, code, text.c_str());
-  throw ECommError(message);
+  return message;
+}
+
+void RaiseCommError(const char* format, int code) {
+  throw ECommError(CommErrorText(format, code));
 }
 
 }  // namespace serial

@@ -20,6 +20,7 @@ std::string SystemErrorText(int code);
 
 // A message template with "%d" and "%s" for the code and its system text, in that order, such as
 // "Error writing dcb (%d), %s".
+std::string CommErrorText(const char* format, int code);
 [[noreturn]] void RaiseCommError(const char* format, int code);
 
 }  // namespace serial

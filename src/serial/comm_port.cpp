@@ -32,7 +32,7 @@ bool Assign(T& field, const T& value) {
 TCommPort::TCommPort(UiDispatcher& ui) : ui_(ui) {}
 
 TCommPort::~TCommPort() {
-  CloseDevice(false);
+  CloseDevice(false, closePause_);
 }
 
 bool TCommPort::Active() const {
@@ -66,7 +66,6 @@ void TCommPort::Open() {
   device_ = std::move(device);
   handover_ = std::make_shared<Handover>(ui_);
   queue_ = std::make_unique<TransmitQueue>(static_cast<std::size_t>(buffers_.WriteSize));
-  lineFailureReported_ = false;
   try {
     if (mask != 0) {
       eventThread_ =
@@ -75,7 +74,7 @@ void TCommPort::Open() {
     writerThread_ = std::thread(&TCommPort::WriterLoop, this, std::ref(*device_), std::ref(*queue_),
                                 std::ref(*handover_));
   } catch (...) {
-    CloseDevice(false);
+    CloseDevice(false, closePause_);
     throw;
   }
   if (OnOpen) {
@@ -88,10 +87,14 @@ void TCommPort::Open() {
 }
 
 void TCommPort::Close() {
-  CloseDevice(true);
+  CloseDevice(true, closePause_);
 }
 
-void TCommPort::CloseDevice(bool raiseOnClose) {
+LineLatency TCommPort::Latency() const {
+  return device_ ? device_->Latency() : LineLatency{};
+}
+
+void TCommPort::CloseDevice(bool raiseOnClose, std::chrono::milliseconds pause) {
   if (!device_) return;
   // Release first: a thread waiting for its hand-over may be waiting for the very handler that
   // is closing the port. Joining before the descriptor closes keeps the threads off it.
@@ -104,7 +107,7 @@ void TCommPort::CloseDevice(bool raiseOnClose) {
   device_.reset();
   handover_.reset();
   if (raiseOnClose && OnClose) OnClose(*this);
-  std::this_thread::sleep_for(closePause_);
+  std::this_thread::sleep_for(pause);
 }
 
 std::int32_t TCommPort::WriteBuf(const std::uint8_t* buffer, std::int32_t count) {
@@ -157,16 +160,17 @@ void TCommPort::WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& h
 }
 
 void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
-  // A failing query means the line is gone (an adapter pulled out, the far end hung up). Both
-  // threads run into that, and each notification would again: the user hears of it once.
-  auto query = [this](auto&& f) -> decltype(f()) {
-    if (!device_) return 0;
+  const CommDevice* const opening = device_.get();
+  if (!opening) return;  // handed over before Close
+  // A failing query means the line is gone (an adapter pulled out, the far end hung up); so
+  // does a failure the threads met. What a handler throws is only reported.
+  std::exception_ptr lost;
+  auto query = [&](auto&& f) -> decltype(f()) {
     try {
       return f();
     } catch (const ECommError&) {
-      if (lineFailureReported_) return 0;
-      lineFailureReported_ = true;
-      throw;
+      lost = std::current_exception();
+      return 0;
     }
   };
   try {
@@ -181,18 +185,35 @@ void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
         if (device_ && taken > 0 && taken < static_cast<std::uint64_t>(count)) device_->Renotify();
       }
     }
-    if (mask & EV_ERR) {
+    if ((mask & EV_ERR) && !lost && device_.get() == opening) {
       const std::uint32_t errors = query([&] { return device_->TakeLineErrors(); });
       if (errors != 0 && OnError) OnError(*this, errors);
-    }
-    // The line failed but the driver still answers queries: the user must hear of it anyway.
-    if (lineFailure != 0 && device_ && !lineFailureReported_) {
-      lineFailureReported_ = true;
-      RaiseCommError("Error retrieving statistics (%d), %s", lineFailure);
     }
   } catch (...) {
     Report(std::current_exception());
   }
+  if (lineFailure != 0 && !lost) {
+    lost = std::make_exception_ptr(
+        ECommError(CommErrorText("Error retrieving statistics (%d), %s", lineFailure)));
+  }
+  // A handler may have closed the port, or closed it and opened another.
+  if (lost && device_.get() == opening) LoseLine(lost);
+}
+
+// Closing at once releases the descriptor, so the kernel frees the adapter's name for a
+// re-plugged one, and the next Open starts afresh; it also makes the report the only one.
+void TCommPort::LoseLine(const std::exception_ptr& failure) {
+  try {
+    CloseDevice(true, std::chrono::milliseconds(0));  // nothing to settle: the line is gone
+  } catch (...) {
+    Report(std::current_exception());
+  }
+  try {
+    if (OnLineLost) OnLineLost(*this);
+  } catch (...) {
+    Report(std::current_exception());
+  }
+  Report(failure);
 }
 
 void TCommPort::DispatchTxEmpty() {
@@ -203,7 +224,7 @@ void TCommPort::DispatchTxEmpty() {
   }
 }
 
-void TCommPort::Report(std::exception_ptr error) {
+void TCommPort::Report(const std::exception_ptr& error) {
   if (ErrorReport) {
     ErrorReport(error);
     return;

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "serial/comm_device.h"
 #include "serial/comm_error.h"
 #include "serial/comm_settings.h"
 #include "serial/ui_dispatcher.h"
@@ -16,7 +17,6 @@
 
 namespace serial {
 
-class CommDevice;
 class Handover;
 class TransmitQueue;
 
@@ -64,6 +64,8 @@ class TCommPort : public transfer::Port {
   std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
 
   void Close();
+  // While open: how promptly the driver hands received bytes on.
+  LineLatency Latency() const;
 
   // Settings. The ones marked "closed only" raise ECommError kPortIsOpen while open and keep
   // their value; line settings are re-applied at once while open when UpdateDCB is true.
@@ -113,6 +115,9 @@ class TCommPort : public transfer::Port {
   TNotifyEvent OnClose;
   TErrorEvent OnError;
   TRxCharEvent OnRxChar;  // count is the number of bytes waiting, at least 1
+  // The line failed (adapter pulled out, far end hung up): the port has closed itself and the
+  // failure goes to ErrorReport right after this handler.
+  TNotifyEvent OnLineLost;
   void SetOnTxEmpty(TNotifyEvent handler);
   // Unset: the message goes to standard error. It must not throw.
   TErrorReport ErrorReport;
@@ -121,12 +126,13 @@ class TCommPort : public transfer::Port {
   TLineSettings LineSettings() const;
   void ApplyLine();
   void RefuseWhileOpen() const;
-  void CloseDevice(bool raiseOnClose);
+  void CloseDevice(bool raiseOnClose, std::chrono::milliseconds pause);
   void EventLoop(CommDevice& device, Handover& handover, std::uint32_t mask);
   void WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& handover);
   void Dispatch(std::uint32_t mask, int lineFailure);
+  void LoseLine(const std::exception_ptr& failure);
   void DispatchTxEmpty();
-  void Report(std::exception_ptr error);
+  void Report(const std::exception_ptr& error);
 
   UiDispatcher& ui_;
   std::string deviceName_ = "COM%d";
@@ -150,8 +156,7 @@ class TCommPort : public transfer::Port {
   std::unique_ptr<TransmitQueue> queue_;
   std::thread eventThread_;
   std::thread writerThread_;
-  bool lineFailureReported_ = false;  // a failed line is reported once per opening
-  std::uint64_t bytesRead_ = 0;       // by ReadBuf: tells what a handler left unread
+  std::uint64_t bytesRead_ = 0;  // by ReadBuf: tells what a handler left unread
   // Read by the writer: whether OnTxEmpty needs a hand-over at all.
   std::atomic<bool> txEmptyAssigned_{false};
 };

@@ -178,10 +178,22 @@ void Download::HandleReply(std::uint8_t byte) {
 // The window must be usable again once the message is dismissed, so the controls come
 // back and the image is let go before the message opens.
 void Download::RejectReply() {
+  EndTransfer();
+  view_.ShowInformation(kWrongReply);
+}
+
+void Download::EndTransfer() {
   ResetTransfer();
   s_.ImageStream.reset();
   view_.SetControlsEnabled(true);
-  view_.ShowInformation(kWrongReply);
+}
+
+void Download::LineLost() {
+  if (s_.TransferState == State::Idle) return;
+  // No hello can come through a closed port: the prompt would only mislead.
+  const bool waiting = s_.TransferState == State::WaitingForDevice;
+  EndTransfer();
+  if (waiting) view_.HidePrompt();
 }
 
 }  // namespace transfer

@@ -38,6 +38,9 @@ class Download {
   void Start(const std::string& hexFileName);
   // The port's notification that count received bytes are waiting.
   void RxChar(std::int32_t count);
+  // The port has closed itself because the line failed: the download ends as after a wrong
+  // reply, but without the notice (the port reports the failure itself).
+  void LineLost();
 
   State TransferState() const { return s_.TransferState; }
   std::uint8_t ExpectedReply() const { return s_.ExpectedReply; }
@@ -79,6 +82,7 @@ class Download {
   void FilterEcho(std::uint8_t byte);
   void HandleReply(std::uint8_t byte);
   void RejectReply();
+  void EndTransfer();
   void AbandonWait();
 
   Port& port_;

@@ -6,7 +6,7 @@
 
 namespace ui {
 
-TCommPortDevice::TCommPortDevice(RxCharHandler onRxChar,
+TCommPortDevice::TCommPortDevice(RxCharHandler onRxChar, std::function<void()> onLineLost,
                                  std::function<void(std::exception_ptr)> errorReport)
     : dispatcher_(std::make_unique<serial::QtDispatcher>()),
       port_(std::make_unique<serial::TCommPort>(*dispatcher_)) {
@@ -14,6 +14,7 @@ TCommPortDevice::TCommPortDevice(RxCharHandler onRxChar,
   port_->OnRxChar = [handler = std::move(onRxChar)](serial::TCommPort&, std::int32_t count) {
     handler(count);
   };
+  port_->OnLineLost = [handler = std::move(onLineLost)](serial::TCommPort&) { handler(); };
   port_->ErrorReport = std::move(errorReport);
 }
 

@@ -28,7 +28,10 @@ class TCommPortDevice : public TPortDevice {
  public:
   using RxCharHandler = std::function<void(std::int32_t count)>;
 
-  TCommPortDevice(RxCharHandler onRxChar, std::function<void(std::exception_ptr)> errorReport);
+  // onLineLost runs when the port has closed itself because the line failed, just before
+  // errorReport gets that failure.
+  TCommPortDevice(RxCharHandler onRxChar, std::function<void()> onLineLost,
+                  std::function<void(std::exception_ptr)> errorReport);
   ~TCommPortDevice() override;
 
   std::string DeviceName() const override;

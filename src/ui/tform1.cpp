@@ -88,6 +88,9 @@ TForm1::TForm1(TForm1Setup setup)
   } else {
     ownPort_ = std::make_unique<TCommPortDevice>(
         [this](std::int32_t count) { Comm1RxChar(count); },
+        [this] {
+          if (transfer_) transfer_->LineLost();
+        },
         [](std::exception_ptr failure) { ReportException(failure); });
     Comm1 = ownPort_.get();
   }

@@ -12,6 +12,7 @@
 #include "program_rig.h"
 #include "sim_target.h"
 #include "ui/port_button.h"
+#include "ui/port_device.h"
 #include "ui/progress_bar.h"
 
 namespace {
@@ -50,14 +51,17 @@ class DownloadE2E : public ::testing::Test {
 
   // Starts the simulator with the given faults and the program on its pseudo-terminal, with
   // the port and the HEX file both remembered, so that start-up shows nothing.
-  void StartProgram(QStringList simArguments) {
+  // With viaLink the port's name is a link to the simulator's line, as /dev/serial/by-id names
+  // are: a re-plugged adapter comes back behind the same name.
+  void StartProgram(QStringList simArguments, bool viaLink = false) {
     hex_ = rig_.WriteHex("board.hex", kImageSize);
     received_ = rig_.Folder() / "received.bin";
-    simArguments << "--no-pace"
-                 << "--out" << QString::fromStdString(received_.string()) << "--length"
-                 << QString::number(kImageSize);
-    ASSERT_TRUE(sim_.Start(simArguments));
-    const std::string port = sim_.SlavePath().toStdString();
+    ASSERT_TRUE(sim_.Start(simArguments << OutputTo(received_)));
+    std::string port = sim_.SlavePath().toStdString();
+    if (viaLink) {
+      port = (rig_.Folder() / "line").string();
+      LinkLine(sim_);
+    }
     rig_.WriteSettings("[PortName]\nName=" + port + "\n[FileName]\nName=" + hex_.string() + "\n");
     rig_.Create({port});
     rig_.Show();
@@ -70,6 +74,17 @@ class DownloadE2E : public ::testing::Test {
     });
     barPaints_ = std::make_unique<EventProbe>(rig_.Form1().ProgressBar1, QEvent::Paint,
                                               [this] { snapshots_.push_back(Now()); });
+  }
+
+  static QStringList OutputTo(const std::filesystem::path& received) {
+    return {"--no-pace", "--out", QString::fromStdString(received.string()), "--length",
+            QString::number(kImageSize)};
+  }
+
+  void LinkLine(const SimTarget& sim) {
+    const std::filesystem::path link = rig_.Folder() / "line";
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(sim.SlavePath().toStdString(), link);
   }
 
   Snapshot Now() {
@@ -165,6 +180,37 @@ TEST_F(DownloadE2E, AWrongByteWhileThePromptIsUpLeavesThePromptShown) {
   EXPECT_TRUE(rig_.Form2().isVisible());
   EXPECT_TRUE(Idle());
   EXPECT_TRUE(Now().controlsEnabled);
+}
+
+TEST_F(DownloadE2E, AHungUpLineEndsTheDownloadAndTheNextStartOpensTheLineAgain) {
+  StartProgram({"--hangup-after", "5"}, true);
+  Snapshot during{};
+  rig_.watcher.Expect("error", ModalWatcher::CheckThenAccept([&](QWidget*) { during = Now(); }));
+  ClickStart();
+  ASSERT_TRUE(
+      WaitFor([&] { return rig_.watcher.Seen().size() == 1 && rig_.watcher.Pending() == 0; }));
+  EXPECT_TRUE(rig_.watcher.Seen()[0].text.startsWith("Error retrieving statistics (5), "))
+      << rig_.watcher.Seen()[0].text.toStdString();
+  // The download had ended before the report came up, and the port had let go of the line.
+  EXPECT_FALSE(during.progressShown);
+  EXPECT_TRUE(during.controlsEnabled);
+  EXPECT_FALSE(rig_.Form1().Comm1->Active());
+  EXPECT_TRUE(Idle());
+  ASSERT_TRUE(sim_.WaitFinished());
+
+  // The adapter is plugged in again: a fresh line behind the same name.
+  SimTarget again;
+  const std::filesystem::path receivedAgain = rig_.Folder() / "received-again.bin";
+  ASSERT_TRUE(again.Start(OutputTo(receivedAgain)));
+  LinkLine(again);
+  ClickStart();
+  ASSERT_TRUE(WaitFor([&] { return Idle() && ReadAll(receivedAgain).size() == kImageSize; }))
+      << again.Errors().toStdString();
+  rig_.Shutdown();
+  ASSERT_TRUE(again.WaitFinished());
+  EXPECT_EQ(again.ExitCode(), 0) << again.Errors().toStdString();
+  EXPECT_EQ(ReadAll(receivedAgain), Bytes(rig_.Data()));
+  EXPECT_EQ(rig_.watcher.Seen().size(), 1u) << rig_.watcher.Kinds().toStdString();
 }
 
 TEST_F(DownloadE2E, ExitDuringADownloadEndsTheProgramAtOnceAndClosesThePort) {

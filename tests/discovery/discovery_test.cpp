@@ -8,6 +8,7 @@
 
 #include "serial/discovery.h"
 #include "serial/posix/discovery_sysfs.h"
+#include "serial/posix/latency_timer.h"
 
 namespace {
 
@@ -87,6 +88,27 @@ TEST_F(FakeSysfs, MissingOrUnreadableTreeGivesAnEmptyList) {
   std::ofstream(root_ / "class" / "tty") << "not a folder";
   EXPECT_TRUE(ListSysfsSerialPorts(root_).empty());
   EXPECT_TRUE(ListSysfsSerialPorts("").empty());
+}
+
+// dev/char/MAJOR:MINOR links to the tty, whose "device" is the usb-serial port with the
+// adapter's latency timer (ftdi_sio), as the kernel lays it out.
+TEST_F(FakeSysfs, LatencyTimerIsReadFromTheUsbSerialPortBehindTheCharacterDevice) {
+  AddTty("ttyUSB0", "devices/usb1/1-1/1-1:1.0/ttyUSB0");
+  AddTty("ttyACM0", "devices/usb1/1-2/1-2:1.0");
+  fs::create_directories(root_ / "dev" / "char");
+  const fs::path usb0 = root_ / "devices/usb1/1-1/1-1:1.0/ttyUSB0/tty/ttyUSB0";
+  fs::create_directory_symlink(fs::relative(usb0, root_ / "dev" / "char"),
+                               root_ / "dev" / "char" / "188:0");
+  const fs::path acm0 = root_ / "devices/usb1/1-2/1-2:1.0/tty/ttyACM0";
+  fs::create_directory_symlink(fs::relative(acm0, root_ / "dev" / "char"),
+                               root_ / "dev" / "char" / "166:0");
+  std::ofstream(root_ / "devices/usb1/1-1/1-1:1.0/ttyUSB0/latency_timer") << "16\n";
+
+  EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 188, 0), 16);
+  EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 166, 0), -1);  // ACM: no timer
+  EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 4, 64), -1);   // no such device
+  std::ofstream(root_ / "devices/usb1/1-1/1-1:1.0/ttyUSB0/latency_timer") << "fast\n";
+  EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 188, 0), -1);
 }
 
 TEST(ListSerialPorts, EveryNameOnThisMachineIsAPortWithADevice) {

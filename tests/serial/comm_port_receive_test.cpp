@@ -1,3 +1,6 @@
+#include <unistd.h>
+
+#include <filesystem>
 #include <thread>
 
 #include "support/port_fixture.h"
@@ -132,8 +135,14 @@ TEST_F(CommPortReceive, CloseInsideTheHandlerEndsWithoutDeadlock) {
   ASSERT_TRUE(ui.RunUntil([&] { return received.size() == 100; }, 2s));
 }
 
-TEST_F(CommPortReceive, HangUpIsReportedOnceWithoutSpinning) {
+TEST_F(CommPortReceive, HangUpIsReportedOnceAndThePortClosesItself) {
   ReadInHandler(1 << 20);
+  std::vector<std::string> events;
+  port.OnLineLost = [&](TCommPort& sender) {
+    EXPECT_FALSE(sender.Active());
+    events.push_back("lost, reports so far " + std::to_string(reported.size()));
+  };
+  port.OnClose = [&](TCommPort&) { events.push_back("closed"); };
   port.Open();
   pty.Send(Pattern(20));
   ASSERT_TRUE(ui.RunUntil([&] { return received.size() == 20; }, 2s));
@@ -142,13 +151,52 @@ TEST_F(CommPortReceive, HangUpIsReportedOnceWithoutSpinning) {
   pty.CloseMaster();
   ASSERT_TRUE(ui.RunUntil([&] { return !reported.empty(); }, 2s));
   EXPECT_EQ(reported[0], "Error retrieving statistics (5), " + SystemErrorText(EIO));
-  // The writer meets the dead line too; still one report, and the queue does not spin.
-  port.WriteBuf(reply.data(), 131);
+  // Closed before the download hears of it, and that before the report.
+  EXPECT_EQ(events, (std::vector<std::string>{"closed", "lost, reports so far 0"}));
+  EXPECT_FALSE(port.Active());
+  // The writer met the dead line too: still one report, and nothing spins.
+  EXPECT_EQ(port.WriteBuf(reply.data(), 131), 0);
   const std::clock_t cpuBefore = std::clock();
   ui.RunFor(100ms);
   EXPECT_LT(std::clock() - cpuBefore, CLOCKS_PER_SEC / 20);
   EXPECT_EQ(reported.size(), 1u);
   const auto start = std::chrono::steady_clock::now();
+  port.Close();  // nothing left to close
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+}
+
+TEST_F(CommPortReceive, AHandlerThatReopensThePortKeepsTheNewOpening) {
+  // The far end hangs up while the handler runs; the handler itself closes the dead opening and
+  // opens a fresh line under the same name: that one must survive the old line's failure.
+  PtyPair second;
+  const std::string link = ::testing::TempDir() + "/port-link-" + std::to_string(::getpid());
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(pty.SlavePath(), link);
+  port.SetDeviceName(link);
+  int lost = 0;
+  port.OnLineLost = [&](TCommPort&) { ++lost; };
+  bool reopened = false;
+  port.OnRxChar = [&](TCommPort& sender, std::int32_t count) {
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(count));
+    sender.ReadBuf(buffer.data(), count);
+    if (reopened) return;
+    pty.CloseMaster();
+    sender.Close();
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(second.SlavePath(), link);
+    sender.Open();
+    reopened = true;
+  };
+  port.Open();
+  pty.Send({1});
+  ASSERT_TRUE(ui.RunUntil([&] { return reopened; }, 2s));
+  ui.RunFor(50ms);
+  EXPECT_TRUE(port.Active());
+  EXPECT_EQ(lost, 0);
+  EXPECT_TRUE(reported.empty());
+  const std::vector<std::uint8_t> hello = {0x55};
+  port.WriteBuf(hello.data(), 1);
+  EXPECT_EQ(second.Receive(1, 2s), hello);
   port.Close();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  std::filesystem::remove(link);
 }

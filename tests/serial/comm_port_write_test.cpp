@@ -69,3 +69,20 @@ TEST_F(CommPortWrite, CloseDoesNotWaitForALineThatTakesNothing) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
   EXPECT_FALSE(port.Active());
 }
+
+TEST_F(CommPortWrite, CloseDiscardsWhatTheDriverStillHolds) {
+  port.SetWriteTimeout(100);
+  port.Open();
+  // The far end reads nothing yet: the driver's buffers fill, then the queue.
+  const std::vector<std::uint8_t> block = Pattern(1024);
+  std::size_t queued = 0;
+  for (int i = 0; i < 500; ++i) {
+    if (!CommErrorOf([&] { port.WriteBuf(block.data(), 1024); }).empty()) break;
+    queued += 1024;
+  }
+  port.Close();
+  // Only what had already crossed to the far end's side (its 4 KiB line buffer) comes through;
+  // nothing the driver still held reaches the line after Close.
+  const std::size_t through = pty.Receive(queued, 300ms).size();
+  EXPECT_LE(through, 4096u);
+}

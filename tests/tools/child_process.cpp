@@ -61,6 +61,19 @@ void ChildProcess::Kill() {
   Wait(std::chrono::seconds(10));
 }
 
+bool ChildProcess::WaitForErr(const std::string& text, Clock::duration timeout) {
+  const Clock::time_point deadline = Clock::now() + timeout;
+  while (err_.text.find(text) == std::string::npos) {
+    if (status_ || Clock::now() >= deadline) return false;
+    Pump(deadline - Clock::now());
+  }
+  return true;
+}
+
+void ChildProcess::Signal(int signal) {
+  if (!status_) kill(pid_, signal);
+}
+
 std::optional<std::string> ChildProcess::ReadLine(Clock::duration timeout) {
   const Clock::time_point deadline = Clock::now() + timeout;
   for (;;) {

@@ -26,6 +26,9 @@ class ChildProcess {
   std::optional<std::string> ReadLine(Clock::duration timeout);
   // The exit status (128 + signal when killed by one); none while still running.
   std::optional<int> Wait(Clock::duration timeout);
+  // Whether standard error has shown text by the deadline.
+  bool WaitForErr(const std::string& text, Clock::duration timeout);
+  void Signal(int signal);
   void Kill();
 
   const std::string& Out() const { return out_.text; }

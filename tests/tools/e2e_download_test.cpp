@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <random>
 
 #include "child_process.h"
 #include "hex_files.h"
+#include "latency_warning.h"
 #include "tool_paths.h"
 
 namespace tools_test {
@@ -144,6 +146,36 @@ TEST_F(Flashing, TimeoutGivesUpOnASilentTarget) {
     EXPECT_THAT(outcome.flashErr, HasSubstr("Нет ответа от устройства за 0.3 с"));
     EXPECT_EQ(outcome.sim, 3) << outcome.simErr;
   }
+}
+
+TEST_F(Flashing, InterruptedItClosesThePortAndSaysSo) {
+  WriteHex(RandomImage(2000));
+  const std::pair<int, int> cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 143}};
+  for (const auto& [signal, status] : cases) {
+    SCOPED_TRACE(signal);
+    ChildProcess sim({kLoaderSim, "--no-pace", "--silent-after", "4"}, dir_.Path());
+    const std::optional<std::string> path = sim.ReadLine(kChildBound);
+    ASSERT_TRUE(path) << sim.Err();
+    ChildProcess flash({kLoaderFlash, "--port", *path, "app.hex"}, dir_.Path());
+    // Mid-download: progress shown, the target silent.
+    ASSERT_TRUE(flash.WaitForErr("%\n", kChildBound)) << flash.Err();
+    flash.Signal(signal);
+    EXPECT_EQ(flash.Wait(kChildBound), status);
+    EXPECT_THAT(flash.Err(), ::testing::EndsWith("%\nПрервано\n"));
+    // The flasher let go of the line properly: the target saw it close.
+    EXPECT_EQ(sim.Wait(kChildBound), 3) << sim.Err();
+  }
+}
+
+TEST(LatencyWarning, OnlyATimerAboveOneMillisecondIsWorthALine) {
+  EXPECT_EQ(flash::LatencyWarning({.lowLatency = false, .timerMs = 16}),
+            "the adapter's latency timer is 16 ms: the download will be about 10 % slower; see "
+            "the README");
+  EXPECT_EQ(flash::LatencyWarning({.lowLatency = true, .timerMs = 32}),
+            "the adapter's latency timer is 32 ms: the download will be about 20 % slower; see "
+            "the README");
+  EXPECT_EQ(flash::LatencyWarning({.lowLatency = true, .timerMs = 1}), "");
+  EXPECT_EQ(flash::LatencyWarning({.lowLatency = false, .timerMs = -1}), "");  // no timer
 }
 
 TEST_F(Flashing, RefusesWhatItCannotDo) {

@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 
+#include "latency_warning.h"
 #include "serial/loader_line.h"
 
 namespace flash {
@@ -29,7 +31,8 @@ FlashRun::FlashRun(const FlashOptions& options)
       port_(ui_),
       progress_(stderr, isatty(STDERR_FILENO) == 1),
       view_(progress_, [this](const std::string& text) { Fail(text); }),
-      download_(port_, view_, images_) {
+      download_(port_, view_, images_),
+      signals_([this](int signal) { Interrupt(signal); }) {
   serial::SetLoaderLine(port_);
   port_.SetDeviceName(options_.port);
   port_.OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Received(count); };
@@ -49,6 +52,8 @@ int FlashRun::Exec() {
     Fail(error.what());
     return *exitCode_;
   }
+  const std::string warning = LatencyWarning(port_.Latency());
+  if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
   if (options_.timeoutSeconds)
     silence_.start(static_cast<int>(std::ceil(*options_.timeoutSeconds * 1000)));
   const int code = QCoreApplication::exec();
@@ -72,6 +77,14 @@ void FlashRun::Fail(const std::string& message) {
   progress_.Hide();
   std::fprintf(stderr, "%s\n", message.c_str());
   Quit(1);
+}
+
+// The port closes as the run is destroyed, which also lifts its exclusive use.
+void FlashRun::Interrupt(int signal) {
+  if (exitCode_) return;
+  progress_.Hide();
+  std::fputs("Прервано\n", stderr);
+  Quit(signal == SIGINT ? 130 : 143);
 }
 
 void FlashRun::Quit(int code) {

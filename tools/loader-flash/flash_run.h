@@ -7,6 +7,7 @@
 #include "console_view.h"
 #include "flash_options.h"
 #include "h2b/hex_image_source.h"
+#include "interrupt_signals.h"
 #include "progress_printer.h"
 #include "serial/comm_port.h"
 #include "serial/qt/qt_dispatcher.h"
@@ -20,12 +21,14 @@ class FlashRun {
  public:
   explicit FlashRun(const FlashOptions& options);
 
-  // Returns the exit code: 0 once the end command has crossed the line, 1 on any failure.
+  // Returns the exit code: 0 once the end command has crossed the line, 1 on any failure,
+  // 130 after SIGINT and 143 after SIGTERM or SIGHUP.
   int Exec();
 
  private:
   void Received(std::int32_t count);
   void Fail(const std::string& message);
+  void Interrupt(int signal);
   void Quit(int code);
 
   FlashOptions options_;
@@ -37,6 +40,7 @@ class FlashRun {
   h2b::HexImageSource images_;
   transfer::Download download_;
   std::optional<int> exitCode_;
+  InterruptSignals signals_;
 };
 
 }  // namespace flash

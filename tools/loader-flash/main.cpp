@@ -2,6 +2,7 @@
 // with the same conversion, engine and serial port device as the window.
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 
 #include "flash_options.h"
 #include "flash_run.h"
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
     std::fputs(flash::kFlashUsage, stdout);
     return 0;
   }
+  // Qt's own dispatcher costs fewer system calls per received byte than the GLib one.
+  setenv("QT_NO_GLIB", "1", 0);
   QCoreApplication app(argc, argv);
   flash::FlashRun run(options);
   return run.Exec();

@@ -5,14 +5,20 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <utility>
 
 #include "serial/comm_device.h"
 #include "serial/comm_error.h"
+#include "serial/posix/latency_timer.h"
 #include "serial/posix/termios2.h"
+#include "serial/rate_tolerance.h"
 
 namespace serial {
 
@@ -41,14 +47,11 @@ class Descriptor {
   ~Descriptor() {
     if (fd_ >= 0) ::close(fd_);
   }
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
+  Descriptor& operator=(Descriptor&&) = delete;
   int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
 
  private:
   int fd_;
@@ -56,14 +59,35 @@ class Descriptor {
 
 class PosixDevice : public CommDevice {
  public:
-  PosixDevice(int fd, int wakeFd, int againFd, int epollFd)
-      : fd_(fd), wakeFd_(wakeFd), againFd_(againFd), epollFd_(epollFd) {}
+  PosixDevice(Descriptor fd, Descriptor wakeFd, Descriptor againFd, Descriptor epollFd)
+      : fd_(std::move(fd)),
+        wakeFd_(std::move(wakeFd)),
+        againFd_(std::move(againFd)),
+        epollFd_(std::move(epollFd)) {}
 
+  // Whatever is still queued for the line is discarded, so close(2) does not wait for the
+  // driver to drain it (up to 30 s on a stalled USB adapter) and no stale byte follows later.
+  // Only the opening that holds the port touches it here: a refused one leaves the holder alone.
   ~PosixDevice() override {
-    if (exclusive_) ::ioctl(fd_.get(), TIOCNXCL);
+    if (!exclusive_) return;
+    ::tcflush(fd_.get(), TCOFLUSH);
+    if (serialFlagsChanged_) {
+      serial_struct info{};
+      if (::ioctl(fd_.get(), TIOCGSERIAL, &info) == 0) {
+        info.flags = savedSerialFlags_;
+        ::ioctl(fd_.get(), TIOCSSERIAL, &info);
+      }
+    }
+    ::ioctl(fd_.get(), TIOCNXCL);
   }
 
-  int fd() const { return fd_.get(); }
+  // The kernel raises DTR and RTS inside open(2); the first thing after it lowers them again, so
+  // a target that resets on either line sees the shortest pulse there can be. A failure shows
+  // again, and is reported, when the line settings are applied.
+  void LowerModemLines() {
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(fd_.get(), TIOCMBIC, &lines);
+  }
 
   // The lock stops another program that holds the port (and locks it, as we do); TIOCEXCL then
   // keeps later opens out, except a privileged one's. Only the lock's holder may lift TIOCEXCL
@@ -99,14 +123,42 @@ class PosixDevice : public CommDevice {
     return 0;
   }
 
+  // USB adapters otherwise hold received bytes back for up to their latency timer (16 ms by
+  // default). Drivers without the flag refuse it, which changes nothing; Close restores it.
+  void RequestLowLatency() {
+    serial_struct info{};
+    if (::ioctl(fd_.get(), TIOCGSERIAL, &info) != 0) return;
+    if (!(info.flags & ASYNC_LOW_LATENCY)) {
+      const int saved = info.flags;
+      info.flags |= ASYNC_LOW_LATENCY;
+      if (::ioctl(fd_.get(), TIOCSSERIAL, &info) != 0) return;
+      savedSerialFlags_ = saved;
+      serialFlagsChanged_ = true;
+    }
+    // Believe only what the driver reports back.
+    if (::ioctl(fd_.get(), TIOCGSERIAL, &info) == 0)
+      latency_.lowLatency = (info.flags & ASYNC_LOW_LATENCY) != 0;
+    struct stat st {};
+    if (::fstat(fd_.get(), &st) == 0)
+      latency_.timerMs = posix::ReadLatencyTimer("/sys", major(st.st_rdev), minor(st.st_rdev));
+  }
+
   void ApplyLine(const TLineSettings& line) override {
-    if (const int error = posix::SetRawLine(fd_.get(), line)) {
+    posix::LineRates rates;
+    if (const int error = posix::SetRawLine(fd_.get(), line, rates)) {
       RaiseCommError("Error writing dcb (%d), %s", error);
     }
+    CheckRateReadBack(line.BaudRate, rates.input, rates.output);
     const TFlowControl& flow = line.FlowControl;
-    SetModemLine(TIOCM_DTR, flow.ControlDtr != TDtrControl::dtrDisabled);
-    SetModemLine(TIOCM_RTS, flow.ControlRts != TRtsControl::rtsDisabled);
+    int raise = 0;
+    int lower = 0;
+    (flow.ControlDtr != TDtrControl::dtrDisabled ? raise : lower) |= TIOCM_DTR;
+    (flow.ControlRts != TRtsControl::rtsDisabled ? raise : lower) |= TIOCM_RTS;
+    if (raise) ChangeModemLines(TIOCMBIS, raise);
+    if (lower) ChangeModemLines(TIOCMBIC, lower);
   }
+
+  LineLatency Latency() const override { return latency_; }
 
   void SetupBuffers(std::int32_t readSize, std::int32_t writeSize) override {
     // The driver's queues have fixed sizes here; only sizes no queue could have are refused.
@@ -217,8 +269,8 @@ class PosixDevice : public CommDevice {
     [[maybe_unused]] const ssize_t n = ::write(eventFd, &one, sizeof one);
   }
 
-  void SetModemLine(int line, bool on) {
-    if (::ioctl(fd_.get(), on ? TIOCMBIS : TIOCMBIC, &line) != 0 && !NoModemLines(errno)) {
+  void ChangeModemLines(unsigned long request, int lines) {
+    if (::ioctl(fd_.get(), request, &lines) != 0 && !NoModemLines(errno)) {
       RaiseCommError("Error writing dcb (%d), %s", errno);
     }
   }
@@ -230,22 +282,15 @@ class PosixDevice : public CommDevice {
   serial_icounter_struct counts_{};
   bool haveCounts_ = false;  // the driver keeps line-error counters
   bool exclusive_ = false;
+  bool serialFlagsChanged_ = false;
+  int savedSerialFlags_ = 0;
+  LineLatency latency_;
 };
 
 [[noreturn]] void RaiseOpenError(const std::string& name, int error) {
   if (error == ENOENT) throw ECommError("Specified device not found (" + name + ").");
   throw ECommError("Can't open specified device " + name + " (Error " + std::to_string(error) +
                    ", " + SystemErrorText(error) + ")");
-}
-
-// USB adapters otherwise hold received bytes back for up to 16 ms; drivers without the flag
-// refuse, which changes nothing.
-void RequestLowLatency(int fd) {
-  serial_struct info{};
-  if (::ioctl(fd, TIOCGSERIAL, &info) != 0) return;
-  if (info.flags & ASYNC_LOW_LATENCY) return;
-  info.flags |= ASYNC_LOW_LATENCY;
-  ::ioctl(fd, TIOCSSERIAL, &info);
 }
 
 }  // namespace
@@ -257,10 +302,11 @@ std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
   if (wake.get() < 0 || again.get() < 0 || epoll.get() < 0) RaiseOpenError(name, errno);
   Descriptor fd(::open(DevicePath(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) RaiseOpenError(name, errno);
-  auto device =
-      std::make_unique<PosixDevice>(fd.release(), wake.release(), again.release(), epoll.release());
+  auto device = std::make_unique<PosixDevice>(std::move(fd), std::move(wake), std::move(again),
+                                              std::move(epoll));
+  device->LowerModemLines();
   if (const int error = device->TakeExclusive()) RaiseOpenError(name, error);
-  RequestLowLatency(device->fd());
+  device->RequestLowLatency();
   if (const int error = device->Watch()) RaiseOpenError(name, error);
   return device;
 }

@@ -49,7 +49,7 @@ tcflag_t ParityFlags(TParity parity) {
 // Settings without a termios counterpart are not applied: OutDsrFlow, DsrSensitivity,
 // TxContinueOnXoff, coErrorChar, coNullStrip, ErrorChar, EventChar, EofChar (raw mode has no end
 // of file), XonLimit and XoffLimit. dtrHandshake and rtsToggle raise their line like "enabled".
-int SetRawLine(int fd, const TLineSettings& line) {
+int SetRawLine(int fd, const TLineSettings& line, LineRates& actual) {
   const tcflag_t size = DataBitsFlag(line.Databits);
   if (size == 0 || line.BaudRate <= 0) return EINVAL;
   const TFlowControl& flow = line.FlowControl;
@@ -70,10 +70,11 @@ int SetRawLine(int fd, const TLineSettings& line) {
   t.c_ospeed = static_cast<speed_t>(line.BaudRate);
   if (ioctl(fd, TCSETS2, &t) != 0) return errno;
 
-  // Drivers may round a rate they cannot make; the line must run at exactly the one asked for.
+  // Drivers report the rate their clock really makes; the caller judges whether it will do.
   termios2 back{};
   if (ioctl(fd, TCGETS2, &back) != 0) return errno;
-  if (back.c_ospeed != t.c_ospeed || back.c_ispeed != t.c_ispeed) return EINVAL;
+  actual.input = back.c_ispeed;
+  actual.output = back.c_ospeed;
   return 0;
 }
 

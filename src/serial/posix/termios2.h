@@ -28,8 +28,14 @@ struct LineState {
   bool outputProcessing = false;  // OPOST
 };
 
-// Sets the port raw, from zero, with the exact rate; 0 or the errno of the failure.
-int SetRawLine(int fd, const TLineSettings& line);
+struct LineRates {
+  std::uint32_t input = 0;
+  std::uint32_t output = 0;
+};
+
+// Sets the port raw, from zero, asking for the exact rate, and reads back the rates the driver
+// runs at; 0 or the errno of the failure.
+int SetRawLine(int fd, const TLineSettings& line, LineRates& actual);
 // 0 or the errno of the failure.
 int GetLineState(int fd, LineState& state);
 

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <filesystem>
+
+namespace serial::posix {
+
+// The latency timer (ms) of the USB serial adapter behind the character device major:minor, as
+// sysfs below sysfsRoot shows it (ftdi_sio has one); -1 when the device has none.
+int ReadLatencyTimer(const std::filesystem::path& sysfsRoot, unsigned major, unsigned minor);
+
+}  // namespace serial::posix

@@ -1,0 +1,67 @@
+// The port closed itself because the line failed: the download ends at once, whatever its
+// state, and the next Start downloads from scratch.
+#include <gtest/gtest.h>
+
+#include "rig.h"
+
+namespace transfer::testing {
+namespace {
+
+TEST(LineLost, MidDownloadEndsItAndTheNextStartBeginsAfresh) {
+  Rig rig;
+  const auto image = RandomImage(2000, 21);
+  rig.images.SetImage(image);
+  rig.download.Start("fw.hex");
+  rig.target.SendHello();
+  for (int i = 0; i < 12; ++i) ASSERT_TRUE(rig.target.DeliverOne());
+  ASSERT_GT(rig.download.BlockCount(), 0);
+  const std::size_t sent = rig.target.Packets().size();
+
+  rig.journal.clear();
+  rig.download.LineLost();
+  // As after a wrong reply, without the notice: the failure has its own report.
+  EXPECT_EQ(rig.journal, (Journal{"parts 0", "hide progress", "close image", "controls on"}));
+  EXPECT_EQ(rig.download.TransferState(), State::Idle);
+  EXPECT_FALSE(rig.download.HasImageStream());
+  EXPECT_TRUE(rig.view.informations.empty());
+  // Whatever was still on the line finds the download gone.
+  rig.target.Run();
+  EXPECT_EQ(rig.target.Packets().size(), sent);
+
+  rig.download.Start("fw.hex");
+  rig.target.SendHello();
+  rig.target.Run();
+  EXPECT_TRUE(rig.target.Finished());
+  // The second download's blocks start again at block 0, address 0.
+  const auto& addresses = rig.target.DataAddresses();
+  ASSERT_GT(addresses.size(), 16u);
+  EXPECT_EQ(addresses[addresses.size() - 16], 0u);
+  const auto& got = rig.target.Image();
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), got.end() - 16 * 128));
+  EXPECT_TRUE(rig.view.informations.empty());
+}
+
+TEST(LineLost, WhileWaitingHidesThePromptAndIgnoresALateHello) {
+  Rig rig;
+  rig.images.SetImage(std::vector<std::uint8_t>(300, 7));
+  rig.download.Start("fw.hex");
+  rig.journal.clear();
+  rig.download.LineLost();
+  EXPECT_EQ(rig.journal,
+            (Journal{"parts 0", "hide progress", "close image", "controls on", "hide prompt"}));
+  rig.target.SendHello();
+  rig.target.Run();
+  EXPECT_TRUE(rig.target.Packets().empty());
+}
+
+TEST(LineLost, WhileIdleChangesNothing) {
+  Rig rig;
+  rig.Flash(std::vector<std::uint8_t>(100, 3));
+  ASSERT_TRUE(rig.target.Finished());
+  rig.journal.clear();
+  rig.download.LineLost();
+  EXPECT_TRUE(rig.journal.empty());
+}
+
+}  // namespace
+}  // namespace transfer::testing
