@@ -1,14 +1,17 @@
 // Download timing: loader-flash against a paced loader-sim, compared with the time the bytes
 // need on the line, and the lock-step round trips per second on an unpaced line. The same
-// runs with a plain blocking loop show what the machine itself allows.
+// runs with a plain blocking loop on one thread show what the machine itself allows. Paced
+// runs alternate between the two, and the medians are printed; CPU is the kernel's task clock
+// of the flasher's threads.
 //
-// usage: bench_download [--size BYTES] [--unpaced-size BYTES] [--burst N] [--no-reference]
+// usage: bench_download [--size BYTES] [--unpaced-size BYTES] [--burst N] [--runs N]
+//                       [--no-reference]
 // --burst N makes the simulated line hand bytes on in groups (see loader-sim --help).
-#include <time.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -16,6 +19,7 @@
 #include "blocking_flasher.h"
 #include "child_process.h"
 #include "hex_files.h"
+#include "task_clock.h"
 
 namespace {
 
@@ -44,7 +48,9 @@ struct Result {
   double download = 0;          // the simulator's span from the hello to the end command's echo
   unsigned long long sent = 0;  // bytes the simulator sent
   double wall = 0;              // of the whole flasher run
-  double cpu = 0;               // of the flasher, user + system
+  double cpu = 0;               // the flasher's task clock
+
+  double MicrosecondsPerByte() const { return cpu / static_cast<double>(sent) * 1e6; }
 };
 
 void WriteHex(const std::string& name, std::size_t size) {
@@ -60,17 +66,6 @@ void WriteHex(const std::string& name, std::size_t size) {
   h2b_test::WriteFile(name, text + h2b_test::EndRecord());
 }
 
-double CpuSeconds(const rusage& usage) {
-  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-double ProcessCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return t.tv_sec + t.tv_nsec / 1e9;
-}
-
 Result Flash(const std::string& folder, const std::string& hexFile, bool paced, bool blocking,
              const std::string& burst) {
   std::vector<std::string> simArgv = {LOADER_SIM, "--expect", "bench.BIN", "--burst", burst};
@@ -81,13 +76,15 @@ Result Flash(const std::string& folder, const std::string& hexFile, bool paced, 
   Result result;
   const Clock::time_point start = Clock::now();
   if (blocking) {
-    const double cpu = ProcessCpuSeconds();
+    const bench::TaskClock clock(0);
     bench::FlashBlocking(*path, hexFile);
-    result.cpu = ProcessCpuSeconds() - cpu;
+    result.cpu = clock.Seconds();
   } else {
-    ChildProcess flash({LOADER_FLASH, "--port", *path, hexFile}, folder);
+    std::unique_ptr<bench::TaskClock> clock;
+    ChildProcess flash({LOADER_FLASH, "--port", *path, hexFile}, folder,
+                       [&](pid_t pid) { clock = std::make_unique<bench::TaskClock>(pid); });
     if (flash.Wait(kBound) != 0) throw std::runtime_error("loader-flash failed: " + flash.Err());
-    result.cpu = CpuSeconds(flash.Usage());
+    result.cpu = clock->Seconds();
   }
   result.wall = Seconds(Clock::now() - start).count();
   if (sim.Wait(std::chrono::seconds(30)) != 0)
@@ -97,6 +94,12 @@ Result Flash(const std::string& folder, const std::string& hexFile, bool paced, 
                                              &result.sent, &result.download) != 2)
     throw std::runtime_error("no summary from loader-sim: " + sim.Err());
   return result;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 void PrintLoad() {
@@ -121,6 +124,7 @@ int main(int argc, char** argv) {
   std::size_t unpacedSize = 1 << 20;
   bool reference = true;
   std::string burst = "1";
+  std::size_t runs = 5;
   try {
     for (int i = 1; i < argc; ++i) {
       const std::string arg = argv[i];
@@ -130,12 +134,14 @@ int main(int argc, char** argv) {
         unpacedSize = SizeArgument(argv[++i]);
       else if (arg == "--burst" && i + 1 < argc)
         burst = argv[++i];
+      else if (arg == "--runs" && i + 1 < argc)
+        runs = SizeArgument(argv[++i]);
       else if (arg == "--no-reference")
         reference = false;
       else
         throw std::runtime_error(
             "usage: bench_download [--size BYTES] [--unpaced-size BYTES] "
-            "[--burst N] [--no-reference]");
+            "[--burst N] [--runs N] [--no-reference]");
     }
     h2b_test::TempDir dir;
     PrintLoad();
@@ -149,15 +155,33 @@ int main(int argc, char** argv) {
         size, paced.blocks, paced.addresses, burst.c_str());
     std::printf("  line-time limit: %zu bytes at 1040 bytes/s = %.3f s\n", paced.LineBytes(),
                 limit);
-    for (const bool blocking : {false, reference}) {
-      const Result r = Flash(dir.Path(), "bench.hex", true, blocking, burst);
-      std::printf("  %-14s download %.3f s = %.4f x limit (%+.2f%%), %llu bytes on the line\n",
-                  blocking ? "blocking loop" : "loader-flash", r.download, r.download / limit,
-                  (r.download / limit - 1) * 100, r.sent);
-      std::printf("  %-14s run %.3f s, CPU %.3f s user+sys = %.2f%% of one core\n", "", r.wall,
-                  r.cpu, r.cpu / r.wall * 100);
-      if (!blocking && !reference) break;
+    std::vector<double> ratio[2], cpuPerByte[2], share[2];
+    for (std::size_t run = 1; run <= runs; ++run) {
+      for (const bool blocking : {false, true}) {
+        if (blocking && !reference) break;
+        const Result r = Flash(dir.Path(), "bench.hex", true, blocking, burst);
+        std::printf(
+            "  run %zu %-14s download %.3f s (%+.2f%%), %llu bytes on the line, CPU %.3f s "
+            "= %.1f us a byte\n",
+            run, blocking ? "blocking loop" : "loader-flash", r.download,
+            (r.download / limit - 1) * 100, r.sent, r.cpu, r.MicrosecondsPerByte());
+        ratio[blocking].push_back(r.download / limit);
+        cpuPerByte[blocking].push_back(r.MicrosecondsPerByte());
+        share[blocking].push_back(r.cpu / r.wall * 100);
+      }
     }
+    for (const bool blocking : {false, true}) {
+      if (blocking && !reference) break;
+      std::printf(
+          "  median %-14s download %.4f x limit (%+.2f%%), CPU %.1f us a byte, %.2f%% of "
+          "one core\n",
+          blocking ? "blocking loop" : "loader-flash", Median(ratio[blocking]),
+          (Median(ratio[blocking]) - 1) * 100, Median(cpuPerByte[blocking]),
+          Median(share[blocking]));
+    }
+    if (reference)
+      std::printf("  loader-flash CPU a byte = %.2f x the blocking loop's\n",
+                  Median(cpuPerByte[0]) / Median(cpuPerByte[1]));
 
     const Shape unpaced(unpacedSize);
     WriteHex("bench.hex", unpacedSize);
@@ -165,9 +189,9 @@ int main(int argc, char** argv) {
                 unpaced.RoundTrips());
     for (const bool blocking : {false, reference}) {
       const Result r = Flash(dir.Path(), "bench.hex", false, blocking, burst);
-      std::printf("  %-14s %.3f s = %.0f round trips/s, CPU %.3f s\n",
+      std::printf("  %-14s %.3f s = %.0f round trips/s, CPU %.3f s = %.1f us a byte\n",
                   blocking ? "blocking loop" : "loader-flash", r.download,
-                  unpaced.RoundTrips() / r.download, r.cpu);
+                  unpaced.RoundTrips() / r.download, r.cpu, r.MicrosecondsPerByte());
       if (!blocking && !reference) break;
     }
     PrintLoad();

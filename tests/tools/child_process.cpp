@@ -20,10 +20,13 @@ void Check(bool ok, const char* what) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& folder) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& folder,
+                           const std::function<void(pid_t)>& beforeExec) {
   int out[2];
   int err[2];
-  Check(pipe2(out, O_CLOEXEC) == 0 && pipe2(err, O_CLOEXEC) == 0, "pipe2");
+  int go[2];
+  Check(pipe2(out, O_CLOEXEC) == 0 && pipe2(err, O_CLOEXEC) == 0 && pipe2(go, O_CLOEXEC) == 0,
+        "pipe2");
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -35,9 +38,16 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
     if (null < 0 || dup2(null, 0) < 0 || dup2(out[1], 1) < 0 || dup2(err[1], 2) < 0 ||
         chdir(folder.c_str()) != 0)
       _exit(126);
+    char ready;
+    if (read(go[0], &ready, 1) != 1) _exit(126);
     execv(args[0], args.data());
     _exit(127);
   }
+  if (beforeExec) beforeExec(pid_);
+  const char ready = 1;
+  Check(write(go[1], &ready, 1) == 1, "write");
+  close(go[0]);
+  close(go[1]);
   close(out[1]);
   close(err[1]);
   out_.fd = out[0];

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,7 +18,10 @@ using Clock = std::chrono::steady_clock;
 // failing test leaves nothing behind.
 class ChildProcess {
  public:
-  ChildProcess(const std::vector<std::string>& argv, const std::string& folder);
+  // beforeExec, when given, runs in this process with the child's id before the child runs
+  // anything of its own (to attach a counter to it, say); it must not throw.
+  ChildProcess(const std::vector<std::string>& argv, const std::string& folder,
+               const std::function<void(pid_t)>& beforeExec = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
