@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -54,16 +53,7 @@ struct Result {
 };
 
 void WriteHex(const std::string& name, std::size_t size) {
-  std::mt19937 random(1);
-  std::string text;
-  for (std::size_t at = 0; at < size; at += 32) {
-    if (at % 0x10000 == 0 && at != 0)
-      text += h2b_test::LinearRecord(static_cast<std::uint16_t>(at >> 16));
-    h2b_test::Bytes data(std::min<std::size_t>(32, size - at));
-    for (auto& byte : data) byte = static_cast<std::uint8_t>(random());
-    text += h2b_test::DataRecord(static_cast<std::uint16_t>(at), data);
-  }
-  h2b_test::WriteFile(name, text + h2b_test::EndRecord());
+  h2b_test::WriteFile(name, h2b_test::HexOf(h2b_test::RandomImage(size)));
 }
 
 Result Flash(const std::string& folder, const std::string& hexFile, bool paced, bool blocking,

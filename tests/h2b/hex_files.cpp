@@ -2,10 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace h2b_test {
@@ -45,6 +47,24 @@ std::string LinearRecord(std::uint16_t upper) {
 }
 std::string EndRecord() {
   return Record(0x01, 0, {});
+}
+
+Bytes RandomImage(std::size_t size) {
+  std::mt19937 random(static_cast<unsigned>(size));
+  Bytes image(size);
+  for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
+  return image;
+}
+
+std::string HexOf(const Bytes& image) {
+  std::string text;
+  for (std::size_t at = 0; at < image.size(); at += 32) {
+    if (at % 0x10000 == 0 && at != 0) text += LinearRecord(static_cast<std::uint16_t>(at >> 16));
+    const std::size_t end = std::min(image.size(), at + 32);
+    text +=
+        DataRecord(static_cast<std::uint16_t>(at), Bytes(image.begin() + at, image.begin() + end));
+  }
+  return text + EndRecord();
 }
 
 void Place(Bytes& image, std::uint64_t offset, const Bytes& data) {

@@ -14,6 +14,12 @@ std::string SegmentRecord(std::uint16_t segment);
 std::string LinearRecord(std::uint16_t upper);
 std::string EndRecord();
 
+// Random bytes, the same for the same size.
+Bytes RandomImage(std::size_t size);
+// Intel HEX for an image at address 0: data records of 32 bytes, a linear address record at
+// every 64 KiB and the end record.
+std::string HexOf(const Bytes& image);
+
 // The expected image: data put at offset over 0xFF fill, growing the image as needed.
 void Place(Bytes& image, std::uint64_t offset, const Bytes& data);
 

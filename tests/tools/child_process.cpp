@@ -40,7 +40,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
       _exit(126);
     char ready;
     if (read(go[0], &ready, 1) != 1) _exit(126);
-    execv(args[0], args.data());
+    execvp(args[0], args.data());
     _exit(127);
   }
   if (beforeExec) beforeExec(pid_);

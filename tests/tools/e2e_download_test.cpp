@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <random>
 
 #include "child_process.h"
 #include "hex_files.h"
@@ -15,28 +14,10 @@ namespace tools_test {
 namespace {
 
 using h2b_test::Bytes;
+using h2b_test::HexOf;
+using h2b_test::RandomImage;
 using h2b_test::ReadFile;
 using ::testing::HasSubstr;
-
-Bytes RandomImage(std::size_t size) {
-  std::mt19937 random(static_cast<unsigned>(size));
-  Bytes image(size);
-  for (auto& byte : image) byte = static_cast<std::uint8_t>(random());
-  return image;
-}
-
-// Intel HEX for an image at address 0, with a linear address record at every 64 KiB.
-std::string HexOf(const Bytes& image) {
-  std::string text;
-  for (std::size_t at = 0; at < image.size(); at += 32) {
-    if (at % 0x10000 == 0 && at != 0)
-      text += h2b_test::LinearRecord(static_cast<std::uint16_t>(at >> 16));
-    const std::size_t end = std::min(image.size(), at + 32);
-    text += h2b_test::DataRecord(static_cast<std::uint16_t>(at),
-                                 Bytes(image.begin() + at, image.begin() + end));
-  }
-  return text + h2b_test::EndRecord();
-}
 
 struct Outcome {
   std::optional<int> flash;

@@ -1,0 +1,185 @@
+// The flasher on real kernel serial drivers: inside a qemu guest on the 8250 UART and on an
+// FTDI USB adapter (ftdi_sio), with loader-sim on the host end of the line.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "guest_machine.h"
+#include "hex_files.h"
+
+namespace guest_test {
+namespace {
+
+using h2b_test::Bytes;
+using ::testing::HasSubstr;
+using tools_test::ChildProcess;
+
+// A 64 KiB + 128 image: its last block's address wraps to 0.
+constexpr std::size_t kImageSize = 65536 + 128;
+constexpr auto kBoot = std::chrono::seconds(120);  // software emulation, a loaded machine
+constexpr auto kBound = std::chrono::seconds(120);
+
+std::string Folder() {
+  return GUEST_DIR;
+}
+
+// The image in the guest's HEX file, as the simulator should receive it.
+void WriteImageFiles() {
+  const Bytes image = h2b_test::RandomImage(kImageSize);
+  h2b_test::WriteFile(Folder() + "/app.hex", h2b_test::HexOf(image));
+  std::ofstream(Folder() + "/app.BIN", std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.data()),
+             static_cast<std::streamsize>(image.size()));
+}
+
+class GuestRun : public ::testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::remove(Folder() + "/received.bin"); }
+
+  // Boots the guest and joins the simulator to the line once the flasher holds the port.
+  void Boot(const Backend& backend, const std::string& mode,
+            const std::vector<std::string>& simOptions,
+            const std::vector<std::string>& extra = {}) {
+    guest_ = std::make_unique<GuestMachine>(Folder(), backend, mode, Folder(), extra);
+    ASSERT_FALSE(guest_->LinePath().empty()) << guest_->Console();
+    // "PORT ttyUSB0 16": the adapter's own latency timer, where it has one.
+    const std::optional<std::string> port = guest_->WaitFor("PORT " + backend.port, kBoot);
+    ASSERT_TRUE(port) << guest_->Console();
+    latencyBefore_ = port->empty() ? "" : port->substr(1);
+    ASSERT_TRUE(guest_->WaitFor("HOLDS PORT", kBound)) << guest_->Console();
+    std::vector<std::string> argv = {LOADER_SIM, "--port", guest_->LinePath(), "--expect",
+                                     "app.BIN",  "--out",  "received.bin"};
+    argv.insert(argv.end(), simOptions.begin(), simOptions.end());
+    sim_ = std::make_unique<ChildProcess>(argv, Folder());
+  }
+
+  // The flasher's exit status, once the guest has said it.
+  std::optional<int> FlasherExit() {
+    const std::optional<std::string> status = guest_->WaitFor("EXIT ", kBound);
+    if (!status) return std::nullopt;
+    return std::stoi(*status);
+  }
+
+  std::unique_ptr<GuestMachine> guest_;
+  std::unique_ptr<ChildProcess> sim_;
+  std::string latencyBefore_;
+};
+
+class GuestLine : public GuestRun, public ::testing::WithParamInterface<Backend> {};
+
+TEST_P(GuestLine, WholeDownloadIsByteExactAcrossTheAddressWrap) {
+  ASSERT_NO_FATAL_FAILURE(Boot(GetParam(), "download", {"--no-pace"}));
+  EXPECT_EQ(FlasherExit(), 0) << guest_->Console();
+  ASSERT_TRUE(guest_->WaitFor("END", kBound));
+  EXPECT_EQ(sim_->Wait(kBound), 0) << sim_->Err();
+  EXPECT_EQ(h2b_test::ReadFile(Folder() + "/received.bin"),
+            h2b_test::ReadFile(Folder() + "/app.BIN"));
+  EXPECT_EQ(guest_->Wait(kBound), 0);
+}
+
+TEST_P(GuestLine, WrongReplyEndsWithTheMessage) {
+  ASSERT_NO_FATAL_FAILURE(Boot(GetParam(), "download", {"--no-pace", "--wrong-reply-at", "4"}));
+  EXPECT_EQ(FlasherExit(), 1) << guest_->Console();
+  ASSERT_TRUE(guest_->WaitFor("END", kBound));
+  EXPECT_THAT(guest_->Errors(), ::testing::Contains(HasSubstr("Ошибка ответа")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Drivers, GuestLine, ::testing::Values(Uart(), Ftdi()),
+                         [](const auto& info) { return info.param.name; });
+
+// qemu's trace of the adapter's control requests, in order.
+struct ControlRequest {
+  unsigned long request;
+  unsigned long value;
+};
+
+std::vector<ControlRequest> ControlRequests(const std::string& traceFile) {
+  std::ifstream trace(traceFile);
+  std::vector<ControlRequest> requests;
+  const std::regex control(
+      "usb_serial_handle_control .* control 0x([0-9a-f]+), value 0x([0-9a-f]+)");
+  for (std::string line; std::getline(trace, line);) {
+    std::smatch match;
+    if (std::regex_search(line, match, control))
+      requests.push_back({std::stoul(match[1], nullptr, 16), std::stoul(match[2], nullptr, 16)});
+  }
+  return requests;
+}
+
+// FTDI_SET_MDM_CTRL: a mask of the lines it sets (0x100 DTR, 0x200 RTS) and their levels
+// (1 DTR, 2 RTS).
+constexpr unsigned long kSetModemControl = 0x4001;
+constexpr unsigned long kBothHigh = 0x303;
+constexpr unsigned long kBothLow = 0x300;
+
+using GuestFtdi = GuestRun;
+
+TEST_F(GuestFtdi, ModemLinesEndLowAndTheLatencyTimerRunsAtOneMillisecond) {
+  const std::string trace = Folder() + "/trace.log";
+  std::filesystem::remove(trace);
+  ASSERT_NO_FATAL_FAILURE(Boot(Ftdi(), "latency", {"--no-pace"},
+                               {"-trace", "enable=usb_serial_handle_control", "-D", trace}));
+  EXPECT_EQ(guest_->WaitFor("LATENCY ", kBound), "1") << guest_->Console();
+  // While the flasher holds the port: the lines were lowered after the kernel raised them.
+  const std::vector<ControlRequest> requests = ControlRequests(trace);
+  std::vector<unsigned long> modem;
+  for (const ControlRequest& r : requests)
+    if (r.request == kSetModemControl) modem.push_back(r.value);
+  ASSERT_FALSE(modem.empty());
+  EXPECT_EQ(modem.back(), kBothLow);
+  // The kernel raises both inside open(2); the very next request lowers both at once.
+  const auto raised = std::find_if(requests.begin(), requests.end(), [](const ControlRequest& r) {
+    return r.request == kSetModemControl && r.value == kBothHigh;
+  });
+  ASSERT_NE(raised, requests.end());
+  ASSERT_NE(raised + 1, requests.end());
+  EXPECT_EQ(raised[1].request, kSetModemControl);
+  EXPECT_EQ(raised[1].value, kBothLow);
+  EXPECT_EQ(FlasherExit(), 0) << guest_->Console();
+  // Closing gave the adapter its own latency timer back.
+  EXPECT_EQ(guest_->WaitFor("LATENCY AFTER ", kBound), latencyBefore_) << guest_->Console();
+  EXPECT_EQ(sim_->Wait(kBound), 0) << sim_->Err();
+}
+
+TEST_F(GuestFtdi, PulledOutMidDownloadTheFlasherReportsItOnceAndEndsWithinASecond) {
+  const std::string monitor = Folder() + "/monitor.sock";
+  std::filesystem::remove(monitor);
+  // Paced: the download lasts about a minute, long enough to pull the adapter out.
+  ASSERT_NO_FATAL_FAILURE(
+      Boot(Ftdi(), "unplug", {}, {"-monitor", "unix:" + monitor + ",server=on,wait=off"}));
+  ASSERT_TRUE(guest_->WaitFor("UNDER WAY", kBound)) << guest_->Console();
+  const Clock::time_point pulled = Clock::now();
+  MonitorCommand(monitor, "device_del adapter");
+  EXPECT_EQ(FlasherExit(), 1) << guest_->Console();
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - pulled);
+  EXPECT_LT(took.count(), 1000);
+  ASSERT_TRUE(guest_->WaitFor("END", kBound));
+  const std::vector<std::string> expected = {"Error retrieving statistics (5), Input/output error"};
+  EXPECT_EQ(guest_->Errors(), expected) << guest_->Console();
+  std::printf("the flasher ended %lld ms after the adapter was pulled out: %s\n",
+              static_cast<long long>(took.count()),
+              guest_->Errors().empty() ? "" : guest_->Errors()[0].c_str());
+}
+
+}  // namespace
+}  // namespace guest_test
+
+int main(int argc, char** argv) {
+  using guest_test::Folder;
+  using tools_test::ChildProcess;
+  // The CTest fixture that runs first: the guest's kernel and initramfs, and the image files.
+  if (argc == 3 && std::string(argv[1]) == "--prepare") {
+    std::filesystem::create_directories(Folder());
+    guest_test::WriteImageFiles();
+    ChildProcess prepare({PREPARE_GUEST, Folder(), argv[2], Folder() + "/app.hex"}, Folder());
+    const std::optional<int> status = prepare.Wait(std::chrono::minutes(5));
+    std::fputs(prepare.Err().c_str(), stderr);
+    return status == 0 ? 0 : 1;
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
