@@ -26,25 +26,18 @@ bool NamesNoFile(const std::string& name) {
 
 std::string ConvertHexFile(const std::string& hexFileName) {
   if (NamesNoFile(hexFileName)) return "";
+  // All of it first: a HEX file that cannot be read leaves the image and its backup alone,
+  // and one that is its own image (NAME.BIN converted in its own folder) is safe in memory.
   HexLineReader lines(hexFileName);
+  lines.ReadAll();
 
   const std::string imageFileName = ImageFileName(hexFileName);
   if (IsExistingFile(imageFileName)) MoveToBackup(imageFileName);
-  // Converting NAME.BIN in its own folder with the backup name taken: creating the image
-  // empties the HEX file itself, so keep the rest of it first.
-  if (lines.IsSameFile(imageFileName)) lines.ReadAll();
   ImageWriter image(imageFileName);
-
   std::uint32_t baseAddress = 0;
   std::string_view line;
-  try {
-    while (lines.Next(line)) ConvertHexLine(line, baseAddress, image);
-  } catch (const EConvertError&) {
-    // The image written up to the bad field stays on disk.
-    image.Close();
-    throw;
-  }
-  image.Close();
+  while (lines.Next(line)) ConvertHexLine(line, baseAddress, image);
+  image.Commit();
   return imageFileName;
 }
 

@@ -25,8 +25,11 @@ std::string FullPath(const std::string& name) {
 }
 
 EFileError FileError(const char* action, const std::string& name, int err) {
-  return EFileError(std::string(action) + " file \"" + FullPath(name) + "\". " +
-                    SystemErrorText(err));
+  return FileError(action, name, SystemErrorText(err));
+}
+
+EFileError FileError(const char* action, const std::string& name, const std::string& text) {
+  return EFileError(std::string(action) + " file \"" + FullPath(name) + "\". " + text);
 }
 
 }  // namespace h2b

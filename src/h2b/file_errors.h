@@ -16,5 +16,7 @@ std::string FullPath(const std::string& name);
 // EFileError with the text `<action> file "<full path>". <system text>`, e.g.
 // FileError("Cannot open", "app.hex", ENOENT).
 EFileError FileError(const char* action, const std::string& name, int err);
+// The same with a text of our own in place of the system's.
+EFileError FileError(const char* action, const std::string& name, const std::string& text);
 
 }  // namespace h2b

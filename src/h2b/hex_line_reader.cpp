@@ -12,12 +12,23 @@
 namespace h2b {
 
 namespace {
+
 constexpr std::size_t kChunk = 1 << 20;
-}
+constexpr char kNotRegular[] = "Not a regular file";
+
+}  // namespace
 
 HexLineReader::HexLineReader(const std::string& fileName) : fileName_(fileName) {
-  fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  // A socket cannot even be opened; a FIFO is opened without blocking, then refused.
+  struct stat status;
+  if (::stat(fileName.c_str(), &status) == 0 && S_ISSOCK(status.st_mode))
+    throw FileError("Cannot open", fileName, kNotRegular);
+  fd_ = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) throw FileError("Cannot open", fileName, errno);
+  if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(fd_);
+    throw FileError("Cannot open", fileName, kNotRegular);
+  }
 }
 
 HexLineReader::~HexLineReader() {
@@ -55,12 +66,6 @@ bool HexLineReader::Fill() {
 void HexLineReader::ReadAll() {
   while (Fill()) {
   }
-}
-
-bool HexLineReader::IsSameFile(const std::string& name) const {
-  struct stat mine, other;
-  return ::fstat(fd_, &mine) == 0 && ::stat(name.c_str(), &other) == 0 &&
-         mine.st_dev == other.st_dev && mine.st_ino == other.st_ino;
 }
 
 bool HexLineReader::Next(std::string_view& line) {

@@ -10,7 +10,8 @@ namespace h2b {
 // a NUL byte ends the text; a break at the very end adds no empty line.
 class HexLineReader {
  public:
-  // Opens the file for reading; throws EFileError "Cannot open file ..." on failure.
+  // Opens the file for reading; throws EFileError "Cannot open file ..." on failure, also for
+  // anything but a regular file (a FIFO or a device would block or never end).
   explicit HexLineReader(const std::string& fileName);
   ~HexLineReader();
   HexLineReader(const HexLineReader&) = delete;
@@ -19,11 +20,9 @@ class HexLineReader {
   // The next line, valid until the next call; false at the end of the text.
   bool Next(std::string_view& line);
 
-  // Reads the rest of the file into memory now, for when the file is about to be replaced.
+  // Reads the rest of the file into memory now, so that a file that cannot be read fails
+  // before anything else is touched (and a file about to be replaced is already in memory).
   void ReadAll();
-
-  // True when the open file is the same file as name.
-  bool IsSameFile(const std::string& name) const;
 
  private:
   bool Fill();  // reads more after the unread bytes; false at the end of the file

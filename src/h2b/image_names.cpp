@@ -31,15 +31,15 @@ std::string BackupFileName(const std::string& imageFileName) {
 
 bool IsExistingFile(const std::string& name) {
   struct stat status;
-  return ::stat(name.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+  return ::lstat(name.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
 bool MoveToBackup(const std::string& imageFileName) {
   const std::string backup = BackupFileName(imageFileName);
   if (::renameat2(AT_FDCWD, imageFileName.c_str(), AT_FDCWD, backup.c_str(), RENAME_NOREPLACE) == 0)
     return true;
-  // Some file systems cannot rename without replacing; a hard link fails just as well
-  // when the backup name is taken.
+  // Both move a symbolic link itself. Some file systems cannot rename without replacing; a
+  // hard link fails just as well when the backup name is taken.
   if (errno != EINVAL && errno != ENOSYS) return false;
   if (::link(imageFileName.c_str(), backup.c_str()) != 0) return false;
   ::unlink(imageFileName.c_str());

@@ -11,7 +11,8 @@ std::string ImageFileName(const std::string& hexFileName);
 // The backup name of an image: ".BAK" in place of its ".BIN".
 std::string BackupFileName(const std::string& imageFileName);
 
-// True when name exists and is not a folder.
+// True when something other than a folder is at name. A symbolic link is taken as itself,
+// whatever it points at: the image's name never leads anywhere else.
 bool IsExistingFile(const std::string& name);
 
 // Moves an existing image aside to its backup name, never replacing a file that already

@@ -4,25 +4,39 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "h2b/file_errors.h"
 
 namespace h2b {
 
 namespace {
+
 constexpr std::size_t kWindow = 1 << 20;
-}
+std::atomic<unsigned> tempCount{0};
+
+}  // namespace
 
 ImageWriter::ImageWriter(const std::string& fileName) : fileName_(fileName) {
-  fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd_ < 0) throw FileError("Cannot create", fileName, errno);
+  // O_EXCL: a name somebody else planted, a link included, is never opened.
+  for (int attempt = 0; fd_ < 0; ++attempt) {
+    tempName_ = "." + fileName + "." + std::to_string(::getpid()) + "-" +
+                std::to_string(tempCount++) + ".tmp";
+    fd_ = ::open(tempName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0 && (errno != EEXIST || attempt == 100)) {
+      tempName_.clear();
+      throw FileError("Cannot create", fileName, errno);
+    }
+  }
   window_.reserve(kWindow);
 }
 
 ImageWriter::~ImageWriter() {
   if (fd_ >= 0) ::close(fd_);
+  if (!tempName_.empty()) ::unlink(tempName_.c_str());
 }
 
 void ImageWriter::PadTo(std::uint64_t offset) {
@@ -43,13 +57,14 @@ void ImageWriter::Put(std::uint64_t offset, const std::uint8_t* data, std::size_
     data += below;
     count -= below;
   }
-  if (offset < end) {
+  // Offsets, not pointers: a record wholly below the window has nothing left for it here.
+  if (count > 0 && offset < end) {
     const std::size_t inside = std::min<std::uint64_t>(count, end - offset);
     std::memcpy(window_.data() + (offset - windowStart_), data, inside);
     data += inside;
     count -= inside;
   }
-  Append(data, count);
+  if (count > 0) Append(data, count);
 }
 
 void ImageWriter::Append(const std::uint8_t* data, std::size_t count) {
@@ -79,11 +94,16 @@ void ImageWriter::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::s
   }
 }
 
-void ImageWriter::Close() {
+void ImageWriter::Commit() {
   Flush();
+  // On disk before it takes the name, so a crash cannot leave an empty image there.
+  if (::fdatasync(fd_) != 0) throw FileError("Cannot write", fileName_, errno);
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) throw FileError("Cannot write", fileName_, errno);
+  if (::rename(tempName_.c_str(), fileName_.c_str()) != 0)
+    throw FileError("Cannot create", fileName_, errno);
+  tempName_.clear();
 }
 
 }  // namespace h2b

@@ -11,10 +11,17 @@ namespace h2b {
 // no byte was put at holds 0xFF, and the file ends at the highest byte put. Writing is
 // buffered; bytes below the buffered window are patched in place, so the fill is never
 // held in memory. Failed writes throw EFileError "Cannot write file ...".
+//
+// The image is written to a new temporary file beside its name and takes the name only once
+// it is complete: a download still reading the old image keeps its own whole file, a link
+// planted at the name is replaced rather than written through, and a failure or a crash
+// never leaves half an image under the name.
 class ImageWriter {
  public:
-  // Creates (or empties) the file; throws EFileError "Cannot create file ..." on failure.
+  // Creates the temporary file; throws EFileError "Cannot create file ..." (naming the
+  // image) on failure.
   explicit ImageWriter(const std::string& fileName);
+  // Without Commit the temporary file is removed, giving its space back.
   ~ImageWriter();
   ImageWriter(const ImageWriter&) = delete;
   ImageWriter& operator=(const ImageWriter&) = delete;
@@ -25,8 +32,8 @@ class ImageWriter {
   void Put(std::uint64_t offset, const std::uint8_t* data, std::size_t count);
   std::uint64_t Length() const { return windowStart_ + window_.size(); }
 
-  // Writes what is buffered and closes the file.
-  void Close();
+  // Writes what is buffered, closes the file and puts it under the image's name.
+  void Commit();
 
  private:
   void Append(const std::uint8_t* data, std::size_t count);
@@ -34,6 +41,7 @@ class ImageWriter {
   void WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t count);
 
   std::string fileName_;
+  std::string tempName_;
   int fd_ = -1;
   std::vector<std::uint8_t> window_;  // the image's last bytes, not yet written
   std::uint64_t windowStart_ = 0;     // image offset of window_[0]

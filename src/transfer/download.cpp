@@ -158,19 +158,26 @@ void Download::HandleReply(std::uint8_t byte) {
     RejectReply();
     return;
   }
-  switch (s_.TransferState) {
-    case State::WaitingForDevice:
-      BeginTransfer();
-      break;
-    case State::Synchronising:
-    case State::SendingBlock:
-      NextStep();
-      break;
-    case State::SettingAddress:
-      SendNextBlock();
-      break;
-    case State::Idle:
-      return;
+  try {
+    switch (s_.TransferState) {
+      case State::WaitingForDevice:
+        BeginTransfer();
+        break;
+      case State::Synchronising:
+      case State::SendingBlock:
+        NextStep();
+        break;
+      case State::SettingAddress:
+        SendNextBlock();
+        break;
+      case State::Idle:
+        return;
+    }
+  } catch (...) {
+    // The image could not be read: the download ends as after a wrong reply, then the
+    // failure is reported.
+    EndTransfer();
+    throw;
   }
   SendPacket();
 }

@@ -156,7 +156,10 @@ bool TIniText::Set(std::string_view section, std::string_view key, std::string_v
 }
 
 void TIniText::Insert(std::size_t at, std::string body) {
-  if (at > 0 && lines_[at - 1].end.empty()) lines_[at - 1].end = eol_;
+  // A line without an end gets one; a lone CR at the end of its text would pair with a bare
+  // LF into one CR LF break, and drop out of the value.
+  if (at > 0 && lines_[at - 1].end.empty())
+    lines_[at - 1].end = lines_[at - 1].body.ends_with('\r') ? "\r\n" : eol_;
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(body), eol_});
 }
 

@@ -1,13 +1,23 @@
 // Conversions that fail: the message, and what is left on disk.
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "h2b/convert_hex_file.h"
+#include "h2b/file_errors.h"
 #include "hex_files.h"
 
 namespace h2b_test {
@@ -33,6 +43,15 @@ class ConvertFailures : public testing::Test {
 
   std::string Full(const std::string& name) const { return dir_.Path() + "/" + name; }
 
+  // What the current folder holds, sorted.
+  static std::vector<std::string> FolderNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
   TempDir dir_;
 };
 
@@ -46,20 +65,15 @@ TEST_F(ConvertFailures, BadDigitIsQuotedWithDollar) {
   ExpectNotInteger(":0200000210+0EC\r\n", "$10+0");
 }
 
-// The image keeps everything before the bad field: earlier lines, the fill up to the
-// record's address and the data bytes before the bad one.
-TEST_F(ConvertFailures, PartialImageStaysOnDisk) {
+// A failed conversion leaves no half image under the image's name and no temporary file:
+// the previous image is the backup, as after any conversion.
+TEST_F(ConvertFailures, NoHalfImageIsLeftBehind) {
+  WriteFile("app.BIN", "previous");
   ExpectNotInteger(DataRecord(0, {0xAA}) + ":0400100001020G04E2\r\n" + DataRecord(0x30, {1}),
                    "$0G");
-  Bytes expected = {0xAA};
-  Place(expected, 0x10, {1, 2});
-  EXPECT_EQ(ReadFile("app.BIN"), expected);
-
-  ExpectNotInteger(":G4001000\r\n", "$G4");
-  EXPECT_EQ(ReadFile("app.BIN"), Bytes(16, 0xFF));
-
-  ExpectNotInteger(":04G01000\r\n", "$G010");
-  EXPECT_EQ(ReadFile("app.BIN"), Bytes());
+  EXPECT_FALSE(Exists("app.BIN"));
+  EXPECT_EQ(ReadFile("app.BAK").size(), 8u);
+  EXPECT_EQ(FolderNames(), (std::vector<std::string>{"app.BAK", "app.hex"}));
 }
 
 TEST_F(ConvertFailures, LineEndingInsideAFieldIsRejected) {
@@ -71,9 +85,6 @@ TEST_F(ConvertFailures, LineEndingInsideAFieldIsRejected) {
   ExpectNotInteger(":020000020\n", "$0");
   ExpectNotInteger(":04001000010203\r\n", "$");
   ExpectNotInteger(":040010000102030\r\n", "$0");
-  Bytes expected;
-  Place(expected, 0x10, {1, 2, 3});
-  EXPECT_EQ(ReadFile("app.BIN"), expected);
 }
 
 TEST_F(ConvertFailures, MissingHexFileLeavesEverythingUntouched) {
@@ -110,34 +121,15 @@ TEST_F(ConvertFailures, UncreatableImageNamesTheImage) {
   EXPECT_FALSE(Exists("app.BAK"));
 }
 
-TEST_F(ConvertFailures, FullDiskFailsTheConversion) {
-  // With the backup name taken the image name stays the link, and writing goes to the device.
-  WriteFile("app.BAK", "");
-  std::filesystem::create_symlink("/dev/full", "app.BIN");
-  ExpectFailure<h2b::EFileError>(
-      DataRecord(0, {1, 2, 3}),
-      "Cannot write file \"" + Full("app.BIN") + "\". No space left on device");
-}
-
-// The size limit is set in a child process so the test runner itself is not limited.
-TEST_F(ConvertFailures, FileSizeLimitFailsTheConversion) {
-  std::string text = LinearRecord(0x0001) + DataRecord(0, {1});
-  WriteFile("app.hex", text);
+// Runs f in a child process and returns what it wrote to the pipe it is given.
+template <typename F>
+std::string InChild(F f) {
   int pipeFds[2];
-  ASSERT_EQ(::pipe(pipeFds), 0);
+  if (::pipe(pipeFds) != 0) return "pipe failed";
   const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
   if (child == 0) {
     ::close(pipeFds[0]);
-    const rlimit limit = {4096, 4096};
-    ::signal(SIGXFSZ, SIG_IGN);
-    std::string outcome = "converted";
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) outcome = "setrlimit failed";
-    try {
-      h2b::ConvertHexFile("app.hex");
-    } catch (const h2b::EFileError& error) {
-      outcome = error.what();
-    }
+    const std::string outcome = f();
     const ssize_t written = ::write(pipeFds[1], outcome.data(), outcome.size());
     ::_exit(written == static_cast<ssize_t>(outcome.size()) ? 0 : 1);
   }
@@ -148,9 +140,87 @@ TEST_F(ConvertFailures, FileSizeLimitFailsTheConversion) {
   while ((got = ::read(pipeFds[0], chunk, sizeof chunk)) > 0) outcome.append(chunk, got);
   ::close(pipeFds[0]);
   int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ::waitpid(child, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) outcome += " (child failed)";
+  return outcome;
+}
+
+std::string ConversionOutcome(const std::string& hexFile) {
+  try {
+    h2b::ConvertHexFile(hexFile);
+  } catch (const h2b::EFileError& error) {
+    return error.what();
+  }
+  return "converted";
+}
+
+// A real full disk: a 1 MiB tmpfs in a mount namespace of a child process's own. A linear
+// address of 0xFFFF asks for a 4 GiB image; the failure must give all the space back.
+TEST_F(ConvertFailures, FullDiskFailsTheConversionAndGivesTheSpaceBack) {
+  WriteFile("app.hex", LinearRecord(0xFFFF) + DataRecord(0, {1}));
+  const std::string outcome = InChild([&]() -> std::string {
+    if (::unshare(CLONE_NEWNS) != 0 ||
+        ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        ::mount("tmpfs", "/mnt", "tmpfs", 0, "size=1m") != 0)
+      return "no mount namespace";
+    std::filesystem::copy_file(dir_.Path() + "/app.hex", "/mnt/app.hex");
+    if (::chdir("/mnt") != 0) return "chdir failed";
+    std::string result = ConversionOutcome("app.hex");
+    struct statvfs disk;
+    ::statvfs("/mnt", &disk);
+    const auto used = (disk.f_blocks - disk.f_bfree) * disk.f_frsize;
+    result +=
+        used <= 64 * 1024 ? " | space back" : " | " + std::to_string(used) + " bytes still used";
+    for (const auto& entry : std::filesystem::directory_iterator("/mnt"))
+      result += " | " + entry.path().filename().string();
+    return result;
+  });
+  if (outcome == "no mount namespace") GTEST_SKIP() << "needs a mount namespace (root)";
+  EXPECT_EQ(outcome,
+            "Cannot write file \"/mnt/app.BIN\". No space left on device | space back | app.hex");
+}
+
+// The size limit is set in a child process so the test runner itself is not limited.
+TEST_F(ConvertFailures, FileSizeLimitFailsTheConversion) {
+  WriteFile("app.hex", LinearRecord(0x0001) + DataRecord(0, {1}));
+  const std::string outcome = InChild([] {
+    const rlimit limit = {4096, 4096};
+    ::signal(SIGXFSZ, SIG_IGN);
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("setrlimit failed");
+    return ConversionOutcome("app.hex");
+  });
   EXPECT_EQ(outcome, "Cannot write file \"" + Full("app.BIN") + "\". File too large");
+  EXPECT_EQ(FolderNames(), (std::vector<std::string>{"app.hex"}));
+}
+
+// Only a regular file is converted: a FIFO or a device would block the window or never end,
+// and is refused at once without touching the image.
+TEST_F(ConvertFailures, OnlyARegularFileIsConverted) {
+  WriteFile("app.BIN", "previous");
+  ASSERT_EQ(::mkfifo("fifo.hex", 0600), 0);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, "socket.hex");
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  for (const std::string name : {"fifo.hex", "socket.hex", "/dev/zero"}) {
+    SCOPED_TRACE(name);
+    try {
+      h2b::ConvertHexFile(name);
+      ADD_FAILURE() << "converted";
+    } catch (const h2b::EFileError& error) {
+      EXPECT_EQ(error.what(),
+                "Cannot open file \"" + h2b::FullPath(name) + "\". Not a regular file");
+    }
+  }
+  ::close(listener);
+  // Opens, but cannot be read: the open-failure text, and the image stays where it was.
+  WriteFile("mem.BIN", "previous");
+  EXPECT_EQ(ConversionOutcome("/proc/self/mem"),
+            "Cannot open file \"/proc/self/mem\". Input/output error");
+  EXPECT_EQ(ReadFile("mem.BIN").size(), 8u);
+  EXPECT_FALSE(Exists("mem.BAK"));
+  EXPECT_EQ(ReadFile("app.BIN").size(), 8u);
 }
 
 }  // namespace

@@ -152,6 +152,17 @@ TEST_F(ConvertRecords, OutOfOrderRecordsAcrossMegabytes) {
   EXPECT_EQ(Convert(text), expected);
 }
 
+// A record wholly below the part already written goes there alone: once computed through a
+// pointer far below the writer's buffer (undefined, though nothing was copied through it).
+TEST_F(ConvertRecords, RecordWhollyBelowTheWrittenPartIsPatchedThere) {
+  Bytes expected;
+  Place(expected, 3 << 20, {9});
+  Place(expected, 5, {1, 2});
+  EXPECT_EQ(
+      Convert(LinearRecord(0x0030) + DataRecord(0, {9}) + LinearRecord(0) + DataRecord(5, {1, 2})),
+      expected);
+}
+
 TEST_F(ConvertRecords, LongRecordsAndLongFiles) {
   Bytes expected;
   std::string text;

@@ -15,9 +15,9 @@ struct Outcome {
   std::string err;
 };
 
-Outcome RunTool(const std::string& arguments) {
+Outcome RunTool(const std::string& arguments, const std::string& before = "") {
   const std::string command =
-      "'" + std::string(H2B_TOOL) + "' " + arguments + " >out.txt 2>err.txt";
+      before + "'" + std::string(H2B_TOOL) + "' " + arguments + " >out.txt 2>err.txt";
   const int status = std::system(command.c_str());
   const Bytes out = ReadFile("out.txt");
   const Bytes err = ReadFile("err.txt");
@@ -44,6 +44,13 @@ TEST(H2bTool, ReportsImageNameOrFailure) {
   outcome = RunTool("bad.hex");
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "'$' is not a valid integer value\n");
+
+  // Past a file-size limit: the message, not death by SIGXFSZ.
+  WriteFile("big.hex", LinearRecord(0x0001) + DataRecord(0, {1}));
+  outcome = RunTool("big.hex", "ulimit -f 8; ");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "Cannot write file \"" + dir.Path() + "/big.BIN\". File too large\n");
+  EXPECT_FALSE(Exists("big.BIN"));
 
   EXPECT_EQ(RunTool("").status, 2);
   EXPECT_EQ(RunTool("a.hex b.hex").status, 2);

@@ -24,6 +24,15 @@ TEST(ImageNames, ExtensionIsReplacedInTheFileNamePart) {
   EXPECT_EQ(h2b::BackupFileName("app.old.BIN"), "app.old.BAK");
 }
 
+// What the stream reads, from where it is to the end.
+Bytes ReadToEnd(transfer::ImageStream& stream) {
+  Bytes read;
+  std::uint8_t block[128];
+  while (const std::size_t got = stream.Read(block, sizeof block))
+    read.insert(read.end(), block, block + got);
+  return read;
+}
+
 class ImageFiles : public testing::Test {
  protected:
   TempDir dir_;
@@ -80,15 +89,45 @@ TEST_F(ImageFiles, SourceOpensTheFreshImageForReading) {
   h2b::HexImageSource source;
   const auto stream = source.OpenImage("app.hex");
   ASSERT_EQ(stream->Size(), expected.size());
-  Bytes read;
+  EXPECT_EQ(ReadToEnd(*stream), expected);
   std::uint8_t block[128];
-  std::size_t got;
-  while ((got = stream->Read(block, sizeof block)) > 0) {
-    read.insert(read.end(), block, block + got);
-    if (got < sizeof block) break;
-  }
-  EXPECT_EQ(read, expected);
   EXPECT_EQ(stream->Read(block, sizeof block), 0u);
+}
+
+// A second conversion in the folder (a second loader, h2b) while a download reads the image:
+// the download goes on with the whole image it opened.
+TEST_F(ImageFiles, AnOpenImageIsNotChangedByTheNextConversion) {
+  const Bytes first(1000, 0x11);
+  WriteFile("app.hex", HexOf(first));
+  h2b::HexImageSource source;
+  const auto stream = source.OpenImage("app.hex");
+  WriteFile("app.hex", HexOf(Bytes(300, 0x22)));
+  EXPECT_EQ(h2b::ConvertHexFile("app.hex"), "app.BIN");
+  EXPECT_EQ(ReadToEnd(*stream), first);
+  EXPECT_EQ(ReadFile("app.BIN"), Bytes(300, 0x22));
+}
+
+// Links planted at the image's or the backup's name (in a shared folder, by somebody else)
+// are moved or replaced as themselves; nothing is written where they point.
+TEST_F(ImageFiles, LinksAtTheImageNameAreNeverFollowed) {
+  WriteFile("victim", "precious");
+  WriteFile("app.hex", DataRecord(0, {1, 2, 3}));
+  // Backup name taken: the link stays the image's name until the new image replaces it.
+  WriteFile("app.BAK", "older");
+  std::filesystem::create_symlink("victim", "app.BIN");
+  EXPECT_EQ(h2b::ConvertHexFile("app.hex"), "app.BIN");
+  EXPECT_FALSE(std::filesystem::is_symlink("app.BIN"));
+  EXPECT_EQ(ReadFile("app.BIN"), Bytes({1, 2, 3}));
+  EXPECT_EQ(ReadFile("victim").size(), 8u);
+
+  // A dangling link is moved aside as a link; nothing appears where it points.
+  std::filesystem::remove("app.BAK");
+  std::filesystem::remove("app.BIN");
+  std::filesystem::create_symlink("nowhere/planted", "app.BIN");
+  EXPECT_EQ(h2b::ConvertHexFile("app.hex"), "app.BIN");
+  EXPECT_TRUE(std::filesystem::is_symlink("app.BAK"));
+  EXPECT_EQ(ReadFile("app.BIN"), Bytes({1, 2, 3}));
+  EXPECT_FALSE(std::filesystem::exists("nowhere"));
 }
 
 TEST_F(ImageFiles, SourceFailsWithTheOpenMessage) {

@@ -30,4 +30,17 @@ TEST(IniText, ByteOrderMarkAndMissingFinalLineEnd) {
   EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[PortName]\nName=COM3\nOther=1\n");
 }
 
+// A write changes only its own line: a last line whose text ends in a lone CR keeps it.
+TEST(IniText, ALoneCarriageReturnAtTheEndStaysPartOfItsLine) {
+  for (const char* text : {"[PortName]\nName=COM3\r", "[PortName]\r\nName=COM3\r"}) {
+    SCOPED_TRACE(text);
+    TIniText ini(text);
+    const auto before = ini.Find("PortName", "Name");
+    ASSERT_TRUE(ini.Set("FileName", "Name", "app.hex"));
+    const TIniText again(ini.Text());
+    EXPECT_EQ(again.Find("PortName", "Name"), before);
+    EXPECT_EQ(again.Find("FileName", "Name"), "app.hex");
+  }
+}
+
 }  // namespace

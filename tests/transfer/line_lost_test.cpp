@@ -2,6 +2,8 @@
 // state, and the next Start downloads from scratch.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "rig.h"
 
 namespace transfer::testing {
@@ -52,6 +54,30 @@ TEST(LineLost, WhileWaitingHidesThePromptAndIgnoresALateHello) {
   rig.target.SendHello();
   rig.target.Run();
   EXPECT_TRUE(rig.target.Packets().empty());
+}
+
+// A read error of the image ends the download the same way, then leaves for the report.
+TEST(ImageReadFailure, MidDownloadEndsItBeforeTheFailureIsReported) {
+  for (const std::size_t failAt : {std::size_t{0}, std::size_t{600}}) {
+    SCOPED_TRACE(failAt);
+    Rig rig;
+    rig.images.SetImage(RandomImage(2000, 22));
+    rig.images.FailReadAt(failAt, "Cannot read file \"/w/app.BIN\". Input/output error");
+    rig.download.Start("fw.hex");
+    rig.target.SendHello();
+    try {
+      rig.target.Run();
+      ADD_FAILURE() << "no failure";
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "Cannot read file \"/w/app.BIN\". Input/output error");
+    }
+    EXPECT_EQ(rig.download.TransferState(), State::Idle);
+    EXPECT_FALSE(rig.download.HasImageStream());
+    EXPECT_TRUE(rig.view.controlsEnabled);
+    EXPECT_FALSE(rig.view.progressVisible);
+    EXPECT_EQ(rig.view.parts, 0u);
+    EXPECT_TRUE(rig.view.informations.empty());
+  }
 }
 
 TEST(LineLost, WhileIdleChangesNothing) {

@@ -8,8 +8,12 @@ namespace {
 
 class MemoryStream : public ImageStream {
  public:
-  MemoryStream(std::vector<std::uint8_t> bytes, std::shared_ptr<int> openStreams, Journal* journal)
-      : bytes_(std::move(bytes)), openStreams_(std::move(openStreams)), journal_(journal) {
+  MemoryStream(std::vector<std::uint8_t> bytes, std::shared_ptr<int> openStreams, Journal* journal,
+               std::optional<MemoryImages::ReadFailure> failure)
+      : bytes_(std::move(bytes)),
+        openStreams_(std::move(openStreams)),
+        journal_(journal),
+        failure_(std::move(failure)) {
     ++*openStreams_;
   }
   ~MemoryStream() override {
@@ -19,6 +23,8 @@ class MemoryStream : public ImageStream {
 
   std::uint64_t Size() const override { return bytes_.size(); }
   std::size_t Read(std::uint8_t* buffer, std::size_t count) override {
+    if (failure_ && position_ + count > failure_->offset)
+      throw std::runtime_error(failure_->message);
     const std::size_t n = std::min(count, bytes_.size() - position_);
     std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(position_), n, buffer);
     position_ += n;
@@ -30,6 +36,7 @@ class MemoryStream : public ImageStream {
   std::size_t position_ = 0;
   std::shared_ptr<int> openStreams_;
   Journal* journal_;
+  std::optional<MemoryImages::ReadFailure> failure_;
 };
 
 }  // namespace
@@ -38,7 +45,7 @@ std::unique_ptr<ImageStream> MemoryImages::OpenImage(const std::string& hexFileN
   ++conversions_;
   Note(journal_, "open image " + hexFileName);
   if (failure_) throw std::runtime_error(*failure_);
-  return std::make_unique<MemoryStream>(image_, openStreams_, journal_);
+  return std::make_unique<MemoryStream>(image_, openStreams_, journal_, readFailure_);
 }
 
 }  // namespace transfer::testing

@@ -19,6 +19,15 @@ class MemoryImages : public ImageSource {
   void SetImage(std::vector<std::uint8_t> bytes) { image_ = std::move(bytes); }
   // OpenImage throws std::runtime_error with this text from now on.
   void FailWith(std::string message) { failure_ = std::move(message); }
+  // Streams opened from now on throw std::runtime_error with message from the read that
+  // reaches offset on.
+  void FailReadAt(std::size_t offset, std::string message) {
+    readFailure_ = ReadFailure{offset, std::move(message)};
+  }
+  struct ReadFailure {
+    std::size_t offset;
+    std::string message;
+  };
 
   std::unique_ptr<ImageStream> OpenImage(const std::string& hexFileName) override;
 
@@ -29,6 +38,7 @@ class MemoryImages : public ImageSource {
   Journal* journal_;
   std::vector<std::uint8_t> image_;
   std::optional<std::string> failure_;
+  std::optional<ReadFailure> readFailure_;
   int conversions_ = 0;
   // Shared with the streams, which may outlive this object.
   std::shared_ptr<int> openStreams_ = std::make_shared<int>(0);

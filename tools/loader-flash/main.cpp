@@ -1,6 +1,7 @@
 // loader-flash: downloads a HEX file into the target's boot loader from the command line,
 // with the same conversion, engine and serial port device as the window.
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,6 +9,8 @@
 #include "flash_run.h"
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a write then fails with its message instead of killing us.
+  std::signal(SIGXFSZ, SIG_IGN);
   flash::FlashOptions options;
   try {
     options = flash::ParseFlashOptions(argc, argv);
