@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -29,6 +30,7 @@ HexLineReader::HexLineReader(const std::string& fileName) : fileName_(fileName) 
     ::close(fd_);
     throw FileError("Cannot open", fileName, kNotRegular);
   }
+  sizeHint_ = static_cast<std::size_t>(status.st_size);
 }
 
 HexLineReader::~HexLineReader() {
@@ -42,7 +44,11 @@ bool HexLineReader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  if (buffer_.size() - end_ < kChunk) buffer_.resize(end_ + kChunk);
+  // Room for the rest of the file as it was when opened (one byte more to see its end), in
+  // chunks of at most kChunk: a small file costs no more memory than it needs.
+  const std::size_t rest = sizeHint_ >= end_ ? sizeHint_ - end_ + 1 : kChunk;
+  const std::size_t room = std::clamp<std::size_t>(rest, 4096, kChunk);
+  if (buffer_.size() - end_ < room) buffer_.resize(end_ + room);
   ssize_t count;
   do {
     count = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);

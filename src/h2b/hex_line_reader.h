@@ -29,6 +29,7 @@ class HexLineReader {
 
   std::string fileName_;
   int fd_ = -1;
+  std::size_t sizeHint_ = 0;  // the file's size when it was opened
   std::vector<char> buffer_;
   std::size_t begin_ = 0;  // first unread byte
   std::size_t end_ = 0;    // one past the last byte read
