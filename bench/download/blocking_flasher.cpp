@@ -73,14 +73,17 @@ class QuietView : public transfer::View {
  public:
   void SetProgressTotal(std::uint32_t) override {}
   void SetProgressParts(std::uint32_t) override {}
-  void ShowProgress() override { begun = true; }
+  void ShowProgress() override {}
   void HideProgress() override {}
   void SetControlsEnabled(bool) override {}
   void ShowPrompt() override {}
   void HidePrompt() override {}
   void ShowInformation(const std::string& text) override { throw std::runtime_error(text); }
+  void DownloadEnded(transfer::Ending how) override {
+    finished = how == transfer::Ending::Finished;
+  }
 
-  bool begun = false;
+  bool finished = false;
 };
 
 }  // namespace
@@ -92,9 +95,7 @@ void FlashBlocking(const std::string& portPath, const std::string& hexFile) {
   transfer::Download download(port, view, images);
   download.Start(hexFile);
   // Done once the end command's echo is back, as loader-flash decides it.
-  while (!(view.begun && download.TransferState() == transfer::State::Idle &&
-           download.RxCount() >= download.TxLength()))
-    download.RxChar(port.WaitForBytes());
+  while (!view.finished) download.RxChar(port.WaitForBytes());
 }
 
 }  // namespace bench

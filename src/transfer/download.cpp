@@ -18,6 +18,7 @@ Download::Download(Port& port, View& view, ImageSource& images)
 void Download::Start(const std::string& hexFileName) {
   if (!IsPortSelected()) return;
   ++starts_;
+  awaitingEndEcho_ = false;
   s_.ImageStream.reset();
   try {
     s_.ImageStream = images_.OpenImage(hexFileName);
@@ -138,6 +139,7 @@ void Download::FinishTransfer() {
   s_.TransferState = State::Idle;
   s_.LastBlock = false;
   s_.ImageStream.reset();
+  awaitingEndEcho_ = true;
 }
 
 void Download::SendPacket() {
@@ -148,6 +150,10 @@ void Download::SendPacket() {
 void Download::FilterEcho(std::uint8_t byte) {
   // Saturates: a chatty line while idle must not overflow the count.
   if (s_.RxCount < std::numeric_limits<std::int32_t>::max()) ++s_.RxCount;
+  if (awaitingEndEcho_ && s_.RxCount >= s_.TxLength) {
+    awaitingEndEcho_ = false;
+    view_.DownloadEnded(Ending::Finished);
+  }
   if (s_.RxCount > s_.TxLength) HandleReply(byte);
 }
 
@@ -177,6 +183,7 @@ void Download::HandleReply(std::uint8_t byte) {
     // The image could not be read: the download ends as after a wrong reply, then the
     // failure is reported.
     EndTransfer();
+    view_.DownloadEnded(Ending::ImageUnreadable);
     throw;
   }
   SendPacket();
@@ -186,6 +193,7 @@ void Download::HandleReply(std::uint8_t byte) {
 // back and the image is let go before the message opens.
 void Download::RejectReply() {
   EndTransfer();
+  view_.DownloadEnded(Ending::WrongReply);
   view_.ShowInformation(kWrongReply);
 }
 
@@ -201,6 +209,7 @@ void Download::LineLost() {
   const bool waiting = s_.TransferState == State::WaitingForDevice;
   EndTransfer();
   if (waiting) view_.HidePrompt();
+  view_.DownloadEnded(Ending::LineLost);
 }
 
 }  // namespace transfer

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 
 #include "transfer/image_source.h"
@@ -42,16 +41,15 @@ class Download {
   // reply, but without the notice (the port reports the failure itself).
   void LineLost();
 
+  // For the tests and the window's state checks.
   State TransferState() const { return s_.TransferState; }
   std::uint8_t ExpectedReply() const { return s_.ExpectedReply; }
   bool HasImageStream() const { return s_.ImageStream != nullptr; }
-  std::span<const std::uint8_t, kTxBufferSize> TxBuffer() const { return s_.TxBuffer; }
   std::int32_t TxLength() const { return s_.TxLength; }
   std::int32_t RxCount() const { return s_.RxCount; }
   std::int32_t BlockCount() const { return s_.BlockCount; }
   std::uint16_t BlockAddress() const { return s_.BlockAddress; }
   bool LastBlock() const { return s_.LastBlock; }
-  std::uint8_t Checksum() const { return s_.Checksum; }
 
  private:
   struct Fields {
@@ -92,6 +90,8 @@ class Download {
   // Counts the Starts, so that bytes read before a Start made inside a nested event loop
   // are not taken for the new download's hello.
   std::uint32_t starts_ = 0;
+  // The end command is on its way: the download has ended once its echo is back.
+  bool awaitingEndEcho_ = false;
 };
 
 }  // namespace transfer

@@ -1,5 +1,6 @@
 #include "transfer/packets.h"
 
+#include <algorithm>
 #include <numeric>
 
 namespace transfer {
@@ -14,21 +15,19 @@ void PutCommand(TxBufferArray& buffer, std::uint8_t code, std::uint16_t address)
 }  // namespace
 
 void PutSyncCommand(TxBufferArray& buffer) {
-  buffer[0] = 0x55;
-  buffer[1] = 0x33;
-  buffer[2] = 0xCC;
+  std::copy(kSyncCommand.begin(), kSyncCommand.end(), buffer.begin());
 }
 
 void PutAddressCommand(TxBufferArray& buffer, std::uint16_t address) {
-  PutCommand(buffer, 0x11, address);
+  PutCommand(buffer, kAddressCode, address);
 }
 
 void PutDataHeader(TxBufferArray& buffer, std::uint16_t address) {
-  PutCommand(buffer, 0x22, address);
+  PutCommand(buffer, kDataCode, address);
 }
 
 void PutEndCommand(TxBufferArray& buffer) {
-  PutCommand(buffer, 0x99, 0x0000);
+  PutCommand(buffer, kEndCode, 0x0000);
 }
 
 std::uint8_t DataChecksum(const TxBufferArray& buffer) {

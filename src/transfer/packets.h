@@ -12,6 +12,11 @@ inline constexpr std::size_t kTxBufferSize = 1024;
 // Received bytes taken from the port per notification; the rest wait for the next one.
 inline constexpr std::int32_t kRxChunk = 1024;
 
+// The commands: a code byte and a 16-bit address, a DataCommand's 128 data bytes after them.
+inline constexpr std::array<std::uint8_t, 3> kSyncCommand = {0x55, 0x33, 0xCC};
+inline constexpr std::uint8_t kAddressCode = 0x11;
+inline constexpr std::uint8_t kDataCode = 0x22;
+inline constexpr std::uint8_t kEndCode = 0x99;  // with address 0x0000
 inline constexpr std::int32_t kCommandLength = 3;
 inline constexpr std::int32_t kDataCommandLength = 3 + static_cast<std::int32_t>(kBlockSize);
 // Where the data of a DataCommand starts.

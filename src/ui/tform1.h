@@ -88,6 +88,8 @@ class TForm1 : public QWidget, public transfer::View {
   void ShowPrompt() override;
   void HidePrompt() override;
   void ShowInformation(const std::string& text) override;
+  // Everything the window shows of an ending has been shown by then.
+  void DownloadEnded(transfer::Ending) override {}
 
   const transfer::Download& Transfer() const { return *transfer_; }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,12 @@ class View : public transfer::View {
   void HidePrompt() override {}
   void ShowInformation(const std::string& text) override {
     Check(text == "Ошибка ответа");
+    Check(ended == transfer::Ending::WrongReply);
     rejected = true;
   }
+  void DownloadEnded(transfer::Ending how) override { ended = how; }
   bool rejected = false;
+  std::optional<transfer::Ending> ended;
 };
 
 // The target's side of the line: checks what the engine sends against the image.

@@ -43,6 +43,28 @@ TEST(LineLost, MidDownloadEndsItAndTheNextStartBeginsAfresh) {
   EXPECT_TRUE(rig.view.informations.empty());
 }
 
+// The line died in the middle of a data packet's echo (TxLength 131, RxCount 10): the next
+// Start must take the very next byte for the hello, not for the rest of that echo.
+TEST(LineLost, InTheMiddleOfAnEchoTheNextStartHearsTheHello) {
+  Rig rig;
+  const auto image = RandomImage(700, 24);
+  rig.images.SetImage(image);
+  rig.target.SetChunk(1);
+  rig.download.Start("fw.hex");
+  rig.target.SendHello();
+  while (!(rig.download.TxLength() == 131 && rig.download.RxCount() == 10))
+    ASSERT_TRUE(rig.target.DeliverOne());
+  rig.download.LineLost();
+  rig.target.Discard();
+  const std::size_t before = rig.target.Packets().size();
+  rig.download.Start("fw.hex");
+  rig.target.SendHello();
+  rig.target.Run();
+  EXPECT_TRUE(rig.target.Finished());
+  EXPECT_EQ(rig.target.Packets().size() - before,
+            1u + 2u + 6u + 1u);  // sync, 2 addresses, 6 blocks, end
+}
+
 TEST(LineLost, WhileWaitingHidesThePromptAndIgnoresALateHello) {
   Rig rig;
   rig.images.SetImage(std::vector<std::uint8_t>(300, 7));

@@ -24,6 +24,8 @@ class RecordingView : public View {
   void HidePrompt() override;
   // Runs WhileInformationShown, standing in for the modal window's nested event loop.
   void ShowInformation(const std::string& text) override;
+  // Kept apart from the journal: the order of the window's effects is the journal's.
+  void DownloadEnded(Ending how) override { endings.push_back(how); }
 
   std::function<void()> WhileInformationShown;
 
@@ -34,6 +36,7 @@ class RecordingView : public View {
   bool controlsEnabled = true;
   bool promptVisible = false;
   std::vector<std::string> informations;
+  std::vector<Ending> endings;
 
  private:
   Journal* journal_;

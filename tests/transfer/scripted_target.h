@@ -54,6 +54,11 @@ class ScriptedTarget : public Port {
   void SendHello(std::uint8_t hello = 0x55) { Inject({hello}); }
   // One arrival of bytes from the target.
   void Inject(std::vector<std::uint8_t> bytes);
+  // The line goes dead: whatever was on it or waiting in the input queue is gone.
+  void Discard() {
+    line_.clear();
+    input_.clear();
+  }
   // Moves the next chunk into the input queue and notifies; false when nothing new arrived.
   bool DeliverOne();
   // Delivers until the line is quiet; throws when it never gets quiet.

@@ -155,6 +155,32 @@ TEST(Start, InsideTheWrongReplyMessageWaitsForAFreshHello) {
   EXPECT_EQ(rig.view.informations.size(), 1u);
 }
 
+// A wrong reply to the last block leaves LastBlock set and TxLength at 131: Start must
+// clear both, or the hello would be taken for echo, or block 0 be followed by the end.
+TEST(Start, AfterAWrongReplyToTheLastBlockDownloadsAfresh) {
+  Rig rig;
+  const auto image = RandomImage(300, 23);
+  rig.images.SetImage(image);
+  rig.target.ReplaceReply(4, 0x13);  // sync, address, blocks 0 to 2: packet 4 is the last block
+  rig.download.Start("fw.hex");
+  rig.target.SendHello();
+  rig.target.Run();
+  ASSERT_EQ(rig.view.informations, std::vector<std::string>{"Ошибка ответа"});
+  ASSERT_TRUE(rig.download.LastBlock());
+  const std::size_t before = rig.target.Packets().size();
+
+  Rig fresh;  // what the second download must look like
+  fresh.Flash(image);
+  rig.download.Start("fw.hex");
+  rig.target.SendHello();
+  rig.target.Run();
+  const std::vector<ScriptedTarget::Packet> second(rig.target.Packets().begin() + before,
+                                                   rig.target.Packets().end());
+  EXPECT_EQ(second, fresh.target.Packets());
+  EXPECT_TRUE(rig.target.Finished());
+  EXPECT_EQ(rig.view.endings, (std::vector<Ending>{Ending::WrongReply, Ending::Finished}));
+}
+
 TEST(Start, BytesBeforeStartAreIgnored) {
   Rig rig;
   rig.target.Inject({0x55, 0x42, 0x00});

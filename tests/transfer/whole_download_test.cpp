@@ -65,6 +65,7 @@ TEST_P(WholeDownload, SendsEveryBlockAndEndsIdle) {
   EXPECT_FALSE(rig.view.progressVisible);
   EXPECT_FALSE(rig.view.promptVisible);
   EXPECT_TRUE(rig.view.controlsEnabled);
+  EXPECT_EQ(rig.view.endings, std::vector<Ending>{Ending::Finished});
 
   // Progress rises by one with every block built, after the zero set at Start.
   std::vector<std::string> parts;
@@ -79,6 +80,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, WholeDownload,
                          ::testing::Values(WholeCase{0, 0}, WholeCase{1, 0}, WholeCase{127, 1},
                                            WholeCase{128, 0}, WholeCase{300, 0}, WholeCase{300, 1},
                                            WholeCase{512, 0}, WholeCase{513, 7},
+                                           // the last block is the fourth of its group
+                                           WholeCase{1000, 0}, WholeCase{1000, 3},
                                            WholeCase{4099, 200}, WholeCase{65536 + 128, 0},
                                            WholeCase{100000, 0}),
                          Name);

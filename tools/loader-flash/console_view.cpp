@@ -4,11 +4,6 @@
 
 namespace flash {
 
-void ConsoleView::ShowProgress() {
-  begun_ = true;
-  progress_.Show();
-}
-
 void ConsoleView::ShowPrompt() {
   std::puts("Включи питание");
   std::fflush(stdout);

@@ -30,7 +30,8 @@ FlashRun::FlashRun(const FlashOptions& options)
     : options_(options),
       port_(ui_),
       progress_(stderr, isatty(STDERR_FILENO) == 1),
-      view_(progress_, [this](const std::string& text) { Fail(text); }),
+      view_(
+          progress_, [this](const std::string& text) { Fail(text); }, [this] { Quit(0); }),
       download_(port_, view_, images_),
       signals_([this](int signal) { Interrupt(signal); }) {
   serial::SetLoaderLine(port_);
@@ -63,13 +64,9 @@ int FlashRun::Exec() {
 void FlashRun::Received(std::int32_t count) {
   if (exitCode_) return;
   if (silence_.isActive()) silence_.start();
+  // A finished download quits from here once the end command's echo is back: it has left
+  // the writer's queue and crossed the line, where closing the port earlier would drop it.
   download_.RxChar(count);
-  // Idle again after the hello without a notice: the end command has been queued. Its
-  // echo coming back proves that it has left the writer's queue and crossed the line;
-  // closing the port earlier would discard it.
-  if (!exitCode_ && view_.Begun() && download_.TransferState() == transfer::State::Idle &&
-      download_.RxCount() >= download_.TxLength())
-    Quit(0);
 }
 
 void FlashRun::Fail(const std::string& message) {
