@@ -7,7 +7,10 @@
 namespace h2b {
 
 std::string SystemErrorText(int err) {
-  std::string text = std::strerror(err);
+  char buffer[256] = {};
+  // The GNU strerror_r may return a static string instead of filling the buffer.
+  std::string text = strerror_r(err, buffer, sizeof buffer);
+  if (text.size() > 255) text.resize(255);
   while (!text.empty()) {
     const unsigned char last = static_cast<unsigned char>(text.back());
     if (last > ' ' && last != '.' && last != 0x7F) break;

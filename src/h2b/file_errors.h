@@ -6,8 +6,9 @@
 
 namespace h2b {
 
-// The operating system's text for errno value err, without trailing blanks, control
-// characters or full stops, so that it can end a sentence of our own.
+// The operating system's text for errno value err, at most 255 characters, without trailing
+// blanks, control characters or full stops, so that it can end a sentence of our own. Every
+// message of the program that carries a system text takes it from here.
 std::string SystemErrorText(int err);
 
 // The absolute, lexically normalised form of name; an empty name stays empty.

@@ -1,22 +1,18 @@
 #include "serial/comm_error.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace serial {
 
-std::string SystemErrorText(int code) {
-  char buffer[256] = {};
-  // The GNU strerror_r may return a static string instead of filling the buffer.
-  std::string text = strerror_r(code, buffer, sizeof buffer);
-  if (text.size() > 255) text.resize(255);
-  while (!text.empty()) {
-    const unsigned char last = static_cast<unsigned char>(text.back());
-    if (last > ' ' && last != '.' && last != 0x7f) break;
-    text.pop_back();
+std::string MessageOf(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown error";
   }
-  return text;
 }
 
 std::string CommErrorText(const char* format, int code) {

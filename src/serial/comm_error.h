@@ -1,7 +1,10 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
+
+#include "h2b/file_errors.h"
 
 namespace serial {
 
@@ -14,9 +17,10 @@ class ECommError : public std::runtime_error {
 inline constexpr const char* kPortIsOpen = "Can't perform this operation while port is open";
 inline constexpr const char* kOutputBufferFull = "Output buffer is full. Please check comm status.";
 
-// The system's text for an error code, without trailing control characters, blanks and full
-// stops, at most 255 characters.
-std::string SystemErrorText(int code);
+using h2b::SystemErrorText;
+
+// The message of a failure handed on as an exception_ptr (the error report's argument).
+std::string MessageOf(const std::exception_ptr& failure);
 
 // A message template with "%d" and "%s" for the code and its system text, in that order, such as
 // "Error writing dcb (%d), %s".

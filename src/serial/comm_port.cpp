@@ -229,11 +229,7 @@ void TCommPort::Report(const std::exception_ptr& error) {
     ErrorReport(error);
     return;
   }
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    std::cerr << e.what() << '\n';
-  }
+  std::cerr << MessageOf(error) << '\n';
 }
 
 void TCommPort::SetOnTxEmpty(TNotifyEvent handler) {

@@ -12,8 +12,8 @@
 #include "serial/comm_device.h"
 #include "serial/comm_error.h"
 #include "serial/comm_settings.h"
+#include "serial/port_device.h"
 #include "serial/ui_dispatcher.h"
-#include "transfer/port.h"
 
 namespace serial {
 
@@ -42,13 +42,13 @@ class TransmitQueue;
 // - Blocking: WriteBuf waits up to WriteTimeout for room, ReadBuf up to ReadTimeout for a first
 //   byte, Close joins the threads (they are released at once, also when Close runs inside an
 //   OnRxChar handler that the event thread is waiting for) and then pauses ClosePause.
-class TCommPort : public transfer::Port {
+class TCommPort : public TPortDevice {
  public:
   using TNotifyEvent = std::function<void(TCommPort& sender)>;
   using TRxCharEvent = std::function<void(TCommPort& sender, std::int32_t count)>;
   using TErrorEvent = std::function<void(TCommPort& sender, std::uint32_t errors)>;
   // Where exceptions raised inside a notification go (the application's error report).
-  using TErrorReport = std::function<void(std::exception_ptr error)>;
+  using TErrorReport = std::function<void(const std::exception_ptr& error)>;
 
   // ui must outlive the port.
   explicit TCommPort(UiDispatcher& ui);
@@ -56,20 +56,20 @@ class TCommPort : public transfer::Port {
   TCommPort(const TCommPort&) = delete;
   TCommPort& operator=(const TCommPort&) = delete;
 
-  // transfer::Port
+  // transfer::Port and TPortDevice
   std::string DeviceName() const override { return deviceName_; }
   bool Active() const override;
   void Open() override;
   std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override;
   std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
 
-  void Close();
+  void Close() override;
   // While open: how promptly the driver hands received bytes on.
   LineLatency Latency() const;
 
   // Settings. The ones marked "closed only" raise ECommError kPortIsOpen while open and keep
   // their value; line settings are re-applied at once while open when UpdateDCB is true.
-  void SetDeviceName(const std::string& name);  // closed only
+  void SetDeviceName(const std::string& name) override;  // closed only
   std::int32_t PortNum() const { return portNum_; }
   void SetPortNum(std::int32_t portNum);  // closed only
   TBaudRate Baudrate() const { return baudrate_; }

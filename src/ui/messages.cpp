@@ -54,7 +54,7 @@ void ReportException(const std::exception& failure) {
   ShowErrorBox(failure.what());
 }
 
-void ReportException(std::exception_ptr failure) {
+void ReportException(const std::exception_ptr& failure) {
   if (!failure) return;
   try {
     std::rethrow_exception(failure);

@@ -27,6 +27,6 @@ std::string ErrorReportText(const std::string& message);
 // a modal error box (silent aborts excepted) and gives the focus back afterwards. Only the
 // catch points call it.
 void ReportException(const std::exception& failure);
-void ReportException(std::exception_ptr failure);
+void ReportException(const std::exception_ptr& failure);
 
 }  // namespace ui

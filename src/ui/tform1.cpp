@@ -12,14 +12,16 @@
 #include <algorithm>
 
 #include "h2b/hex_image_source.h"
+#include "serial/comm_port.h"
 #include "serial/discovery.h"
+#include "serial/loader_line.h"
+#include "serial/qt/qt_dispatcher.h"
 #include "ui/balloon_hint.h"
 #include "ui/fonts.h"
 #include "ui/form2.h"
 #include "ui/glyphs.h"
 #include "ui/messages.h"
 #include "ui/port_button.h"
-#include "ui/port_device.h"
 #include "ui/port_status_pane.h"
 #include "ui/progress_bar.h"
 #include "ui/status_bar.h"
@@ -86,12 +88,14 @@ TForm1::TForm1(TForm1Setup setup)
   if (setup.Port) {
     Comm1 = setup.Port;
   } else {
-    ownPort_ = std::make_unique<TCommPortDevice>(
-        [this](std::int32_t count) { Comm1RxChar(count); },
-        [this] {
-          if (transfer_) transfer_->LineLost();
-        },
-        [](std::exception_ptr failure) { ReportException(failure); });
+    ownDispatcher_ = std::make_unique<serial::QtDispatcher>();
+    ownPort_ = std::make_unique<serial::TCommPort>(*ownDispatcher_);
+    serial::SetLoaderLine(*ownPort_);
+    ownPort_->OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Comm1RxChar(count); };
+    ownPort_->OnLineLost = [this](serial::TCommPort&) {
+      if (transfer_) transfer_->LineLost();
+    };
+    ownPort_->ErrorReport = [](const std::exception_ptr& failure) { ReportException(failure); };
     Comm1 = ownPort_.get();
   }
   if (setup.Images) {

@@ -16,6 +16,12 @@
 #include "ui/settings_store.h"
 
 class QAction;
+
+namespace serial {
+class QtDispatcher;
+class TCommPort;
+class TPortDevice;
+}  // namespace serial
 class QFileDialog;
 class QMenu;
 
@@ -25,7 +31,6 @@ class TBalloonHints;
 class TFlatToolButton;
 class TForm2;
 class TPortButton;
-class TPortDevice;
 class TPortStatusPane;
 class TProgressBar;
 class TStatusBar;
@@ -39,7 +44,7 @@ inline constexpr char kPortNotDefinedText[] = "Последовательный 
 struct TForm1Setup {
   std::function<std::vector<std::string>()> ListPorts;
   std::filesystem::path SettingsFile;
-  TPortDevice* Port = nullptr;
+  serial::TPortDevice* Port = nullptr;
   transfer::ImageSource* Images = nullptr;
 };
 
@@ -110,7 +115,7 @@ class TForm1 : public QWidget, public transfer::View {
   QAction* ABegin = nullptr;
   QAction* AChangeComPort = nullptr;
 
-  TPortDevice* Comm1 = nullptr;
+  serial::TPortDevice* Comm1 = nullptr;
   TSettingsStore RegIniFile1;
   TForm2* Form2 = nullptr;
 
@@ -131,7 +136,9 @@ class TForm1 : public QWidget, public transfer::View {
   static void Guarded(const std::function<void()>& handler);
 
   std::function<std::vector<std::string>()> listPorts_;
-  std::unique_ptr<TPortDevice> ownPort_;
+  // The real port, handing its notifications to the Qt event loop (which must outlive it).
+  std::unique_ptr<serial::QtDispatcher> ownDispatcher_;
+  std::unique_ptr<serial::TCommPort> ownPort_;
   std::unique_ptr<transfer::ImageSource> ownImages_;
   transfer::ImageSource* images_ = nullptr;
   std::unique_ptr<transfer::Download> transfer_;

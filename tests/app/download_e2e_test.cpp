@@ -10,9 +10,9 @@
 #include <QTimer>
 
 #include "program_rig.h"
+#include "serial/port_device.h"
 #include "sim_target.h"
 #include "ui/port_button.h"
-#include "ui/port_device.h"
 #include "ui/progress_bar.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "program_rig.h"
+#include "serial/port_device.h"
 #include "ui/information_dialog.h"
-#include "ui/port_device.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 #include "memory_images.h"
 #include "modal_guard.h"
 #include "scripted_target.h"
-#include "ui/port_device.h"
+#include "serial/port_device.h"
 #include "ui/tform1.h"
 
 namespace uitest {
 
 // The scripted boot loader behind the window's port interface.
-class ScriptedPortDevice : public ui::TPortDevice {
+class ScriptedPortDevice : public serial::TPortDevice {
  public:
   ScriptedPortDevice() : target(nullptr, "COM%d") {}
 

@@ -12,20 +12,6 @@
 
 namespace flash {
 
-namespace {
-
-std::string MessageOf(const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "unknown error";
-  }
-}
-
-}  // namespace
-
 FlashRun::FlashRun(const FlashOptions& options)
     : options_(options),
       port_(ui_),
@@ -37,7 +23,7 @@ FlashRun::FlashRun(const FlashOptions& options)
   serial::SetLoaderLine(port_);
   port_.SetDeviceName(options_.port);
   port_.OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Received(count); };
-  port_.ErrorReport = [this](std::exception_ptr error) { Fail(MessageOf(error)); };
+  port_.ErrorReport = [this](const std::exception_ptr& error) { Fail(serial::MessageOf(error)); };
   silence_.setSingleShot(true);
   QObject::connect(&silence_, &QTimer::timeout, [this] {
     char text[96];

@@ -19,12 +19,8 @@ class PortFixture : public ::testing::Test {
     port.SetDeviceName(pty.SlavePath());
     serial::SetLoaderLine(port);
     port.SetClosePause(std::chrono::milliseconds(0));
-    port.ErrorReport = [this](std::exception_ptr error) {
-      try {
-        std::rethrow_exception(error);
-      } catch (const std::exception& e) {
-        reported.push_back(e.what());
-      }
+    port.ErrorReport = [this](const std::exception_ptr& error) {
+      reported.push_back(serial::MessageOf(error));
     };
   }
 
