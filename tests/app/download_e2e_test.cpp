@@ -18,10 +18,10 @@
 namespace {
 
 using apptest::EventProbe;
-using apptest::ModalWatcher;
 using apptest::ProgramRig;
 using apptest::SimTarget;
-using apptest::WaitFor;
+using testsupport::ModalWatcher;
+using testsupport::WaitFor;
 
 constexpr std::size_t kImageSize = 1000;  // seven whole blocks and a part
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-using apptest::WaitFor;
+using testsupport::WaitFor;
 using ui::PromptPosition;
 using ui::TForm2;
 

@@ -22,8 +22,8 @@
 
 namespace {
 
-using apptest::ModalWatcher;
-using apptest::WaitFor;
+using testsupport::ModalWatcher;
+using testsupport::WaitFor;
 using ui::ErrorReportText;
 
 const QString kTitle = QStringLiteral("Загрузчик");

@@ -19,6 +19,10 @@
 
 namespace apptest {
 
+using testsupport::ModalWatcher;
+using testsupport::SeenModal;
+using testsupport::WaitFor;
+
 // The whole program on the offscreen platform in a temporary folder, which is also the
 // current directory (where the image file goes) while the rig lives. Modal windows are
 // watched from before the windows exist.

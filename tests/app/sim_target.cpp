@@ -6,6 +6,8 @@
 
 namespace apptest {
 
+using testsupport::WaitFor;
+
 SimTarget::~SimTarget() {
   if (process_.state() != QProcess::NotRunning) {
     process_.kill();

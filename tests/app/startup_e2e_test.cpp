@@ -15,9 +15,9 @@
 
 namespace {
 
-using apptest::ModalWatcher;
 using apptest::ProgramRig;
-using apptest::WaitFor;
+using testsupport::ModalWatcher;
+using testsupport::WaitFor;
 
 const QString kPortNotDefined = QStringLiteral("Последовательный порт не определен");
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-using uitest::ModalGuard;
+using testsupport::ModalWatcher;
 using uitest::WindowRig;
 
 struct Controls {
@@ -95,13 +95,13 @@ TEST_F(WindowDownload, AWrongReplyShowsTheMessageAndGivesTheControlsBack) {
   target.ReplaceReply(2, 0x00);  // the first data block's checksum
   form.ABegin->trigger();
   target.SendHello();
-  rig.guard.Expect([&](QWidget* box) {
-    EXPECT_EQ(ModalGuard::TextOf(box), QString::fromUtf8("Ошибка ответа"));
+  rig.guard.ExpectAny([&](QWidget* box) {
+    EXPECT_EQ(ModalWatcher::TextOf(box), QString::fromUtf8("Ошибка ответа"));
     EXPECT_FALSE(form.ProgressBar1->isVisible()) << "reset before the message";
-    ModalGuard::Dismiss(box);
+    ModalWatcher::Dismiss(box);
   });
   target.Run();
-  EXPECT_EQ(rig.guard.Handled(), 1);
+  EXPECT_EQ(rig.guard.Answered(), 1);
   EXPECT_EQ(form.Transfer().TransferState(), transfer::State::Idle);
   EXPECT_EQ(Enabled(form), (Controls{true, true, true, true}));
   EXPECT_FALSE(target.Finished());
@@ -110,9 +110,9 @@ TEST_F(WindowDownload, AWrongReplyShowsTheMessageAndGivesTheControlsBack) {
 TEST_F(WindowDownload, StartWithoutAFileIsReportedAndChangesNothing) {
   ui::TForm1& form = rig.Form();
   rig.images.FailWith("Cannot open file \"\". No such file or directory");
-  rig.guard.Expect([](QWidget* box) {
-    EXPECT_TRUE(ModalGuard::TextOf(box).startsWith("Cannot open file \"\". No such file"));
-    ModalGuard::Dismiss(box);
+  rig.guard.ExpectAny([](QWidget* box) {
+    EXPECT_TRUE(ModalWatcher::TextOf(box).startsWith("Cannot open file \"\". No such file"));
+    ModalWatcher::Dismiss(box);
   });
   form.ABegin->trigger();
   EXPECT_EQ(form.Transfer().TransferState(), transfer::State::Idle);

@@ -14,13 +14,13 @@
 
 namespace {
 
-using uitest::ModalGuard;
+using testsupport::ModalWatcher;
 using uitest::WindowRig;
 
 const char kPortNotDefined[] = "Последовательный порт не определен";
 
 // Picks file in the open dialog the way a user would: by typing its name and confirming.
-ModalGuard::Handler ChooseFile(const std::filesystem::path& file) {
+std::function<void(QWidget*)> ChooseFile(const std::filesystem::path& file) {
   return [file](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr) << "expected the file dialog";
@@ -33,7 +33,7 @@ ModalGuard::Handler ChooseFile(const std::filesystem::path& file) {
   };
 }
 
-ModalGuard::Handler CancelFileDialogIn(const std::filesystem::path& folder) {
+std::function<void(QWidget*)> CancelFileDialogIn(const std::filesystem::path& folder) {
   return [folder](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr) << "expected the file dialog";
@@ -42,10 +42,10 @@ ModalGuard::Handler CancelFileDialogIn(const std::filesystem::path& folder) {
   };
 }
 
-ModalGuard::Handler ExpectMessage(const char* text) {
+std::function<void(QWidget*)> ExpectMessage(const char* text) {
   return [text](QWidget* box) {
-    EXPECT_EQ(ModalGuard::TextOf(box), QString::fromUtf8(text));
-    ModalGuard::Dismiss(box);
+    EXPECT_EQ(ModalWatcher::TextOf(box), QString::fromUtf8(text));
+    ModalWatcher::Dismiss(box);
   };
 }
 
@@ -68,12 +68,12 @@ TEST(FormCreate, PortNamesMatchCaseSensitively) {
   rig.ports = {"COM3"};
   rig.WriteSettings(
       "[PortName]\nName=com3\n[FileName]\nName=" + rig.MakeFile("board.hex").string() + "\n");
-  rig.guard.Expect(ExpectMessage(kPortNotDefined));
+  rig.guard.ExpectAny(ExpectMessage(kPortNotDefined));
   ui::TForm1& form = rig.Create();
   // Queued, not shown during creation.
-  EXPECT_EQ(rig.guard.Handled(), 0);
+  EXPECT_EQ(rig.guard.Answered(), 0);
   EXPECT_EQ(form.DeferredMessage, kPortNotDefined);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return rig.guard.Handled() == 1; }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rig.guard.Answered() == 1; }, 5000));
   uitest::ProcessEvents();
   EXPECT_TRUE(form.DeferredMessage.empty());
   EXPECT_EQ(form.Comm1->DeviceName(), "COM%d");
@@ -108,21 +108,21 @@ TEST(FormCreate, FirstRunAsksForTheFileAndShowsThePortMessageInFrontOfTheDialog)
       if (messageDone) ChooseFile(hex)(dialog);
       return;
     }
-    EXPECT_EQ(ModalGuard::TextOf(modal), QString::fromUtf8(kPortNotDefined));
+    EXPECT_EQ(ModalWatcher::TextOf(modal), QString::fromUtf8(kPortNotDefined));
     EXPECT_TRUE(rig.form == nullptr) << "shown while the window is still being created";
     const auto open = QApplication::topLevelWidgets();
     const bool dialogOpen = std::any_of(open.begin(), open.end(), [](QWidget* w) {
       return qobject_cast<QFileDialog*>(w) && w->isVisible();
     });
     EXPECT_TRUE(dialogOpen) << "the message stands in front of the open file dialog";
-    ModalGuard::Dismiss(modal);
+    ModalWatcher::Dismiss(modal);
     messageDone = true;
     if (dialogSeen) {
       QTimer::singleShot(0, [hex] { ChooseFile(hex)(QApplication::activeModalWidget()); });
     }
   };
-  rig.guard.Expect(handler);
-  rig.guard.Expect(handler);
+  rig.guard.ExpectAny(handler);
+  rig.guard.ExpectAny(handler);
   ui::TForm1& form = rig.Create();
   EXPECT_TRUE(messageDone);
   EXPECT_EQ(form.HexFileName, hex.string());
@@ -139,9 +139,9 @@ TEST(FormCreate, AMissingFileAsksAndCancellingLeavesTheCaptionEmpty) {
       "[PortName]\nName=COM1\n[FileName]\nName=" + (rig.Folder() / "gone.hex").string() + "\n");
   const auto shown = rig.Folder() / "elsewhere";
   std::filesystem::create_directories(shown);
-  rig.guard.Expect(CancelFileDialogIn(shown));
+  rig.guard.ExpectAny(CancelFileDialogIn(shown));
   ui::TForm1& form = rig.Create();
-  EXPECT_EQ(rig.guard.Handled(), 1);
+  EXPECT_EQ(rig.guard.Answered(), 1);
   EXPECT_TRUE(form.HexFileName.empty());
   EXPECT_TRUE(form.windowTitle().isEmpty());
   EXPECT_TRUE(form.ABegin->isEnabled());
@@ -155,7 +155,7 @@ TEST(FormCreate, TheCaptionKeepsTheRestoredFileAfterChoosingAnother) {
   const auto other = rig.MakeFile("other.hex");
   ui::TForm1& form = rig.Create();
   ASSERT_EQ(form.windowTitle(), QStringLiteral("board.hex"));
-  rig.guard.Expect(ChooseFile(other));
+  rig.guard.ExpectAny(ChooseFile(other));
   form.ASelectFile->trigger();
   EXPECT_EQ(form.HexFileName, other.string());
   EXPECT_EQ(form.windowTitle(), QStringLiteral("board.hex"));
@@ -175,11 +175,11 @@ TEST(FormCreate, AFailureDuringCreationIsReportedAndSkipsTheRest) {
       ChooseFile(hex)(dialog);
       return;
     }
-    const QString text = ModalGuard::TextOf(modal);
+    const QString text = ModalWatcher::TextOf(modal);
     if (text.startsWith(QStringLiteral("Unable to write to"))) reported = true;
-    ModalGuard::Dismiss(modal);
+    ModalWatcher::Dismiss(modal);
   };
-  for (int i = 0; i < 3; ++i) rig.guard.Expect(handler);  // dialog, port message, error report
+  for (int i = 0; i < 3; ++i) rig.guard.ExpectAny(handler);  // dialog, port message, error report
   ui::TForm1& form = rig.Create();
   ASSERT_TRUE(QTest::qWaitFor([&] { return rig.guard.Pending() == 0; }, 5000));
   EXPECT_TRUE(reported);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "memory_images.h"
-#include "modal_guard.h"
+#include "modal_watcher.h"
 #include "scripted_target.h"
 #include "serial/port_device.h"
 #include "ui/tform1.h"
@@ -64,7 +64,7 @@ class WindowRig {
   std::vector<std::string> ports{"COM1", "COM2"};
   ScriptedPortDevice port;
   transfer::testing::MemoryImages images;
-  ModalGuard guard;
+  testsupport::ModalWatcher guard;
   std::unique_ptr<ui::TForm1> form;
 
  private:

@@ -17,10 +17,10 @@
 
 namespace {
 
-using apptest::ModalWatcher;
+using testsupport::ModalWatcher;
 using apptest::ProgramRig;
 using apptest::SimTarget;
-using apptest::WaitFor;
+using testsupport::WaitFor;
 
 // Gives the windows time to be mapped and painted; a picture has no condition to wait on.
 void Settle() {

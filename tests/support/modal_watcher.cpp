@@ -1,5 +1,7 @@
 #include "modal_watcher.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
@@ -13,7 +15,7 @@
 
 #include "ui/information_dialog.h"
 
-namespace apptest {
+namespace testsupport {
 
 SeenModal Describe(QWidget* modal) {
   SeenModal seen;
@@ -47,6 +49,13 @@ void ModalWatcher::Expect(const QString& kind, Answer answer) {
   answers_.push_back({kind, std::move(answer)});
 }
 
+void ModalWatcher::ExpectAny(std::function<void(QWidget* modal)> handle) {
+  answers_.push_back({QString(), [handle = std::move(handle)](QWidget* modal) {
+                        handle(modal);
+                        return true;
+                      }});
+}
+
 int ModalWatcher::Unexpected() const {
   return static_cast<int>(
       std::count_if(seen_.begin(), seen_.end(), [](const SeenModal& s) { return !s.expected; }));
@@ -67,15 +76,20 @@ void ModalWatcher::Poll() {
   const bool met = std::find(handled_.begin(), handled_.end(), modal) != handled_.end();
   if (met && modal != asking_) return;
   SeenModal seen = Describe(modal);
-  auto expected = std::find_if(answers_.begin(), answers_.end(),
-                               [&](const Expected& e) { return e.kind == seen.kind; });
+  auto expected = std::find_if(answers_.begin(), answers_.end(), [&](const Expected& e) {
+    return e.kind.isEmpty() || e.kind == seen.kind;
+  });
   if (!met) {
     handled_.emplace_back(modal);
     seen.expected = expected != answers_.end();
     seen_.push_back(seen);
   }
   if (expected == answers_.end()) {
-    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    if (!met) {
+      ADD_FAILURE() << "unexpected modal window (" << seen.kind.toStdString() << ") \""
+                    << seen.title.toStdString() << "\": " << TextOf(modal).toStdString();
+    }
+    Dismiss(modal);
     return;
   }
   // An answer may run a nested event loop; the poll must not answer the same window again.
@@ -86,6 +100,7 @@ void ModalWatcher::Poll() {
   const bool done = next.answer(modal);
   answering_ = nullptr;
   if (done) {
+    ++answered_;
     if (asking_ == modal) asking_ = nullptr;
   } else {
     asking_ = modal;
@@ -124,8 +139,24 @@ ModalWatcher::Answer ModalWatcher::Do(std::function<void(QWidget*)> action) {
   };
 }
 
+QString ModalWatcher::TextOf(QWidget* window) {
+  QStringList parts;
+  for (const QLabel* label : window->findChildren<QLabel*>()) {
+    if (!label->text().isEmpty()) parts << label->text();
+  }
+  return parts.join(QLatin1Char('\n'));
+}
+
+void ModalWatcher::Dismiss(QWidget* window) {
+  if (auto* dialog = qobject_cast<QDialog*>(window)) {
+    dialog->reject();
+  } else {
+    window->close();
+  }
+}
+
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
   return QTest::qWaitFor(condition, timeoutMs);
 }
 
-}  // namespace apptest
+}  // namespace testsupport

@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-namespace apptest {
+namespace testsupport {
 
 // One modal window as the watcher met it.
 struct SeenModal {
@@ -20,9 +20,10 @@ struct SeenModal {
   bool expected = true;
 };
 
-// Answers modal windows from inside their own event loops. It polls the active modal window;
-// each new one is recorded and handed to the first queued answer for its kind. A modal window
-// with no answer for it is recorded as unexpected and closed, so a test never hangs on one.
+// Answers modal windows from inside their own event loops, for every test folder. It polls the
+// active modal window; each new one is recorded and handed to the first queued answer for its
+// kind (or for any kind). A modal window with no answer for it fails the test and is closed,
+// so a test never hangs on one.
 class ModalWatcher : public QObject {
  public:
   // Returns false to be asked again at the next poll (the window stays up meanwhile).
@@ -32,9 +33,13 @@ class ModalWatcher : public QObject {
   ~ModalWatcher() override;
 
   void Expect(const QString& kind, Answer answer);
+  // The next window of whatever kind, in the order expected; handle must close it.
+  void ExpectAny(std::function<void(QWidget* modal)> handle);
   // Unexpected windows met so far.
   int Unexpected() const;
   std::size_t Pending() const { return answers_.size(); }
+  // Windows answered so far.
+  int Answered() const { return answered_; }
   const std::vector<SeenModal>& Seen() const { return seen_; }
   // Kinds in the order met, e.g. "file,information".
   QString Kinds() const;
@@ -47,6 +52,11 @@ class ModalWatcher : public QObject {
   static Answer CheckThenAccept(std::function<void(QWidget*)> check);
   // Runs action (which must close the window).
   static Answer Do(std::function<void(QWidget*)> action);
+
+  // Texts of a window's labels, joined by new lines.
+  static QString TextOf(QWidget* window);
+  // Closes a dialog without accepting it.
+  static void Dismiss(QWidget* window);
 
  private:
   void Poll();
@@ -61,6 +71,7 @@ class ModalWatcher : public QObject {
   QPointer<QWidget> answering_;  // its answer is running
   std::vector<SeenModal> seen_;
   std::vector<QPointer<QWidget>> handled_;
+  int answered_ = 0;
 };
 
 SeenModal Describe(QWidget* modal);
@@ -68,4 +79,4 @@ SeenModal Describe(QWidget* modal);
 // Processes events until condition holds or the bound passes; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
 
-}  // namespace apptest
+}  // namespace testsupport
