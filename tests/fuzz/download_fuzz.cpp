@@ -6,15 +6,16 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "recording_view.h"
 #include "transfer/download.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using transfer::testing::RecordingView;
 
 void Check(bool condition) {
   if (!condition) std::abort();
@@ -47,29 +48,10 @@ class Images : public transfer::ImageSource {
   const Bytes& image_;
 };
 
-class View : public transfer::View {
- public:
-  void SetProgressTotal(std::uint32_t) override {}
-  void SetProgressParts(std::uint32_t) override {}
-  void ShowProgress() override {}
-  void HideProgress() override {}
-  void SetControlsEnabled(bool) override {}
-  void ShowPrompt() override {}
-  void HidePrompt() override {}
-  void ShowInformation(const std::string& text) override {
-    Check(text == "Ошибка ответа");
-    Check(ended == transfer::Ending::WrongReply);
-    rejected = true;
-  }
-  void DownloadEnded(transfer::Ending how) override { ended = how; }
-  bool rejected = false;
-  std::optional<transfer::Ending> ended;
-};
-
 // The target's side of the line: checks what the engine sends against the image.
 class Port : public transfer::Port {
  public:
-  Port(const Bytes& image, View& view) : image_(image), view_(view) {}
+  Port(const Bytes& image, const RecordingView& view) : image_(image), view_(view) {}
 
   std::string DeviceName() const override { return "ttyFUZZ"; }
   bool Active() const override { return true; }
@@ -82,7 +64,8 @@ class Port : public transfer::Port {
     return static_cast<std::int32_t>(n);
   }
   std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override {
-    Check(!view_.rejected);
+    // Nothing after a wrong reply, which ends the download before its notice.
+    Check(view_.informations.size() == notices_);
     // The previous packet's echo and one reply byte came back first.
     Check(last_.empty() || delivered_ > last_.size());
     last_.assign(buffer, buffer + count);
@@ -93,7 +76,12 @@ class Port : public transfer::Port {
 
   // A new download is under way: the block count starts again.
   void Started() {
-    view_.rejected = false;
+    // Every notice is the wrong reply's, after the ending that says so.
+    const auto wrong =
+        std::count(view_.endings.begin(), view_.endings.end(), transfer::Ending::WrongReply);
+    Check(static_cast<std::size_t>(wrong) == view_.informations.size());
+    for (const std::string& text : view_.informations) Check(text == "Ошибка ответа");
+    notices_ = view_.informations.size();
     last_.clear();
     blocks_ = 0;
     ended_ = false;
@@ -150,7 +138,8 @@ class Port : public transfer::Port {
   }
 
   const Bytes& image_;
-  View& view_;
+  const RecordingView& view_;
+  std::size_t notices_ = 0;  // notices before this download
   std::deque<std::uint8_t> line_;
   Bytes last_;
   std::size_t delivered_ = 0;
@@ -166,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t imageSize = (std::size_t{data[0]} << 8 | data[1]) * 257 % (65536 + 384);
   Bytes image(imageSize);
   for (std::size_t i = 0; i < imageSize; ++i) image[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
-  View view;
+  RecordingView view;
   Images images(image);
   Port port(image, view);
   transfer::Download download(port, view, images);
