@@ -63,9 +63,14 @@ TForm2::TForm2(QWidget* mainWindow)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Label1);
 
-  // An empty title would make the window system fall back to the application's name.
   create();
-  windowHandle()->setTitle(QStringLiteral(" "));
+  KeepCaptionEmpty();
+}
+
+// An empty title would make the window system fall back to the application's name; closing
+// the window with its close box empties it again, so every showing sets it.
+void TForm2::KeepCaptionEmpty() {
+  if (QWindow* window = windowHandle()) window->setTitle(QStringLiteral(" "));
 }
 
 void TForm2::SetMainWindow(QWidget* mainWindow) {
@@ -76,6 +81,7 @@ void TForm2::Show() {
   if (!isVisible()) {
     KeepOffTaskbar(this);
     show();
+    KeepCaptionEmpty();
   }
   raise();
   activateWindow();

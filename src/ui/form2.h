@@ -36,6 +36,7 @@ class TForm2 : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void KeepCaptionEmpty();
   QPointer<QWidget> mainWindow_;
   bool placed_ = false;
 };

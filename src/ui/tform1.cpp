@@ -1,7 +1,9 @@
 #include "ui/tform1.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCollator>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -270,11 +272,18 @@ void TForm1::LoadFileSetting() {
 void TForm1::ASelectFileExecute() {
   PlaceFileDialog();
   const int result = OpenDialog1->exec();
-  // The image file goes into the current directory: beside the HEX file after a choice.
-  const QString shown = OpenDialog1->directory().absolutePath();
-  if (!shown.isEmpty()) QDir::setCurrent(shown);
+  // The name field's completion list could outlive the dialog and swallow the next click.
+  for (QCompleter* completer : OpenDialog1->findChildren<QCompleter*>()) {
+    if (completer->popup()) completer->popup()->hide();
+  }
   const QStringList chosen = OpenDialog1->selectedFiles();
-  if (result != QDialog::Accepted || chosen.isEmpty()) return;
+  const bool accepted = result == QDialog::Accepted && !chosen.isEmpty();
+  // The image file goes into the current directory: beside the HEX file after a choice, also
+  // one typed as a full path into another folder; the folder shown when nothing was chosen.
+  const QString folder =
+      accepted ? QFileInfo(chosen.first()).absolutePath() : OpenDialog1->directory().absolutePath();
+  if (!folder.isEmpty()) QDir::setCurrent(folder);
+  if (!accepted) return;
   HexFileName = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
   RegIniFile1.WriteValue(kFileSection, kNameKey, HexFileName);
   ABegin->setEnabled(true);

@@ -117,6 +117,8 @@ TEST_F(Form2Test, ClosingOnlyHidesItAndNeverEndsTheApplication) {
   QTest::keyClick(&prompt, Qt::Key_Escape);
   QTest::keyClick(&prompt, Qt::Key_Return);
   EXPECT_TRUE(prompt.isVisible());
+  // Shown again after its close box, it still has no caption: not the application's name.
+  EXPECT_EQ(prompt.windowHandle()->title(), QStringLiteral(" "));
 }
 
 }  // namespace

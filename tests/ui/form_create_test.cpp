@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -160,6 +162,31 @@ TEST(FormCreate, TheCaptionKeepsTheRestoredFileAfterChoosingAnother) {
   EXPECT_EQ(form.HexFileName, other.string());
   EXPECT_EQ(form.windowTitle(), QStringLiteral("board.hex"));
   EXPECT_NE(rig.ReadSettings().find("other.hex"), std::string::npos);
+}
+
+// A full path typed into the name field, while the dialog shows another folder: the image must
+// go beside the chosen file, and the name field's completion list must not outlive the dialog.
+TEST(FormCreate, AFullPathTypedInTheDialogMakesItsFolderCurrent) {
+  WindowRig rig;
+  rig.WriteValidSettings();
+  const auto other = rig.MakeFile("far/away/other.hex");
+  const auto shown = rig.Folder() / "shown";
+  std::filesystem::create_directories(shown);
+  ui::TForm1& form = rig.Create();
+  rig.guard.ExpectAny([&](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->setDirectory(QString::fromStdString(shown.string()));
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(other.string()));
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  form.ASelectFile->trigger();
+  EXPECT_EQ(form.HexFileName, other.string());
+  EXPECT_EQ(std::filesystem::current_path(), other.parent_path());
+  for (const QCompleter* completer : form.OpenDialog1->findChildren<QCompleter*>())
+    EXPECT_FALSE(completer->popup() && completer->popup()->isVisible());
 }
 
 // A failure inside creation is reported and skips the rest of it: the caption keeps the
