@@ -2,9 +2,9 @@
 
 #include <exception>
 
-#include "ui/app_icon.h"
-#include "ui/form2.h"
 #include "ui/messages.h"
+#include "ui/widgets/app_icon.h"
+#include "ui/widgets/form2.h"
 
 namespace ui {
 

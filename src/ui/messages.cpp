@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "ui/app_icon.h"
-#include "ui/information_dialog.h"
+#include "ui/widgets/app_icon.h"
+#include "ui/widgets/information_dialog.h"
 
 namespace ui {
 
@@ -39,7 +39,7 @@ void ShowErrorBox(const std::string& message) {
 }  // namespace
 
 void ShowInformation(const std::string& text) {
-  TInformationDialog dialog(QString::fromStdString(text));
+  TInformationDialog dialog(QString::fromUtf8(kApplicationTitle), QString::fromStdString(text));
   dialog.exec();
 }
 

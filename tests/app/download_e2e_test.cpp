@@ -12,8 +12,8 @@
 #include "program_rig.h"
 #include "serial/port_device.h"
 #include "sim_target.h"
-#include "ui/port_button.h"
-#include "ui/progress_bar.h"
+#include "ui/widgets/port_button.h"
+#include "ui/widgets/progress_bar.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <stdexcept>
 
 #include "modal_watcher.h"
-#include "ui/information_dialog.h"
 #include "ui/messages.h"
+#include "ui/widgets/information_dialog.h"
 
 namespace {
 
@@ -154,7 +154,8 @@ TEST(NotifyCatchPoint, CatchesInsideAModalLoopAndThatLoopGoesOn) {
 }
 
 TEST(ShowInformation, CarriesTheTitleTheTextAndOneCentredOk) {
-  ui::TInformationDialog dialog(QStringLiteral("Последовательный порт не определен"));
+  ui::TInformationDialog dialog(QString::fromUtf8(ui::kApplicationTitle),
+                                QStringLiteral("Последовательный порт не определен"));
   EXPECT_EQ(dialog.windowTitle(), kTitle);
   EXPECT_TRUE(dialog.OkButton->isDefault());
   EXPECT_EQ(dialog.OkButton->text(), QStringLiteral("OK"));
@@ -169,14 +170,16 @@ TEST(ShowInformation, CarriesTheTitleTheTextAndOneCentredOk) {
 }
 
 TEST(ShowInformation, WrapsOnlyATextWiderThanHalfTheScreen) {
-  ui::TInformationDialog shortText(QStringLiteral("Последовательный порт не определен"));
+  ui::TInformationDialog shortText(QString::fromUtf8(ui::kApplicationTitle),
+                                   QStringLiteral("Последовательный порт не определен"));
   shortText.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&shortText));
   EXPECT_LT(shortText.TextLabel->height(), 2 * shortText.TextLabel->fontMetrics().height());
 
   std::string text;
   for (int i = 0; i < 60; ++i) text += "Ошибка ответа ";
-  ui::TInformationDialog dialog(QString::fromStdString(text));
+  ui::TInformationDialog dialog(QString::fromUtf8(ui::kApplicationTitle),
+                                QString::fromStdString(text));
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
   EXPECT_LE(dialog.TextLabel->width(), dialog.screen()->geometry().width() / 2);

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "ui/port_button.h"
+#include "ui/widgets/port_button.h"
 
 namespace apptest {
 

@@ -14,7 +14,7 @@
 
 #include "modal_watcher.h"
 #include "ui/application.h"
-#include "ui/form2.h"
+#include "ui/widgets/form2.h"
 #include "ui/tform1.h"
 
 namespace apptest {

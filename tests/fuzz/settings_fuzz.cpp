@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/ini_text.h"
+#include "ui/settings/ini_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/ini_text.h"
+#include "ui/settings/ini_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/settings_store.h"
+#include "ui/settings/settings_store.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "ui/balloon_hint.h"
-#include "ui/tool_bar.h"
+#include "ui/widgets/balloon_hint.h"
+#include "ui/widgets/tool_bar.h"
 #include "window_rig.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <QAction>
 #include <QMenu>
 
-#include "ui/form2.h"
-#include "ui/port_button.h"
-#include "ui/progress_bar.h"
+#include "ui/widgets/form2.h"
+#include "ui/widgets/port_button.h"
+#include "ui/widgets/progress_bar.h"
 #include "window_rig.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "ui/port_status_pane.h"
+#include "ui/widgets/port_status_pane.h"
 #include "window_rig.h"
 
 namespace {

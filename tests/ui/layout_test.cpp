@@ -6,12 +6,12 @@
 #include <QImage>
 #include <QScreen>
 
-#include "ui/glyphs.h"
-#include "ui/port_button.h"
-#include "ui/port_status_pane.h"
-#include "ui/progress_bar.h"
-#include "ui/status_bar.h"
-#include "ui/tool_bar.h"
+#include "ui/widgets/glyphs.h"
+#include "ui/widgets/port_button.h"
+#include "ui/widgets/port_status_pane.h"
+#include "ui/widgets/progress_bar.h"
+#include "ui/widgets/status_bar.h"
+#include "ui/widgets/tool_bar.h"
 #include "window_rig.h"
 
 namespace {

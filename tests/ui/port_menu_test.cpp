@@ -4,8 +4,8 @@
 #include <QMenu>
 #include <QTest>
 
-#include "ui/port_button.h"
-#include "ui/port_status_pane.h"
+#include "ui/widgets/port_button.h"
+#include "ui/widgets/port_status_pane.h"
 #include "window_rig.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "ui/port_status_pane.h"
-#include "ui/system_colors.h"
+#include "ui/widgets/port_status_pane.h"
+#include "ui/widgets/system_colors.h"
 #include "window_rig.h"
 
 namespace {

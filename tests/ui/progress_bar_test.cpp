@@ -4,8 +4,8 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "ui/progress_bar.h"
-#include "ui/system_colors.h"
+#include "ui/widgets/progress_bar.h"
+#include "ui/widgets/system_colors.h"
 #include "window_rig.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "ui/balloon_hint.h"
-#include "ui/port_button.h"
-#include "ui/progress_bar.h"
+#include "ui/widgets/balloon_hint.h"
+#include "ui/widgets/port_button.h"
+#include "ui/widgets/progress_bar.h"
 #include "window_rig.h"
 
 namespace {

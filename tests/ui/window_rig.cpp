@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ui/fonts.h"
+#include "ui/widgets/fonts.h"
 
 namespace uitest {
 

@@ -13,7 +13,7 @@
 #include "program_rig.h"
 #include "sim_target.h"
 #include "ui/application.h"
-#include "ui/tool_bar.h"
+#include "ui/widgets/tool_bar.h"
 
 namespace {
 

@@ -14,7 +14,8 @@ class TInformationDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TInformationDialog(const QString& text, QWidget* parent = nullptr);
+  // caption: the application's title.
+  TInformationDialog(const QString& caption, const QString& text, QWidget* parent = nullptr);
 
   // What Ctrl+C puts on the clipboard: caption, text and button between dividers, CR LF lines.
   QString ClipboardText() const;

@@ -1,13 +1,13 @@
-#include "ui/form2.h"
+#include "ui/widgets/form2.h"
 
 #include <QFont>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "ui/app_icon.h"
-#include "ui/system_colors.h"
-#include "ui/x11_taskbar.h"
+#include "ui/widgets/app_icon.h"
+#include "ui/widgets/system_colors.h"
+#include "ui/widgets/x11_taskbar.h"
 
 namespace ui {
 

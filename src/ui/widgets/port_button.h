@@ -5,7 +5,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "ui/tool_bar.h"
+#include "ui/widgets/tool_bar.h"
 
 class QMenu;
 

@@ -1,4 +1,4 @@
-#include "ui/information_dialog.h"
+#include "ui/widgets/information_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,8 +13,7 @@
 
 #include <algorithm>
 
-#include "ui/app_icon.h"
-#include "ui/messages.h"
+#include "ui/widgets/app_icon.h"
 
 namespace ui {
 
@@ -31,11 +30,11 @@ QScreen* ScreenForMessages() {
 
 }  // namespace
 
-TInformationDialog::TInformationDialog(const QString& text, QWidget* parent)
+TInformationDialog::TInformationDialog(const QString& caption, const QString& text, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("InformationDialog"));
-  setWindowTitle(QString::fromUtf8(kApplicationTitle));
+  setWindowTitle(caption);
   setWindowIcon(BlankWindowIcon());
   setModal(true);
 

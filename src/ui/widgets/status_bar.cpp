@@ -1,8 +1,8 @@
-#include "ui/status_bar.h"
+#include "ui/widgets/status_bar.h"
 
 #include <QPainter>
 
-#include "ui/system_colors.h"
+#include "ui/widgets/system_colors.h"
 
 namespace ui {
 

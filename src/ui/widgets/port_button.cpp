@@ -1,11 +1,11 @@
-#include "ui/port_button.h"
+#include "ui/widgets/port_button.h"
 
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 
-#include "ui/system_colors.h"
+#include "ui/widgets/system_colors.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/glyphs.h"
+#include "ui/widgets/glyphs.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "ui/settings_store.h"
+#include "ui/settings/settings_store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <optional>
 #include <utility>
 
-#include "ui/ini_text.h"
+#include "ui/settings/ini_text.h"
 
 namespace ui {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/x11_taskbar.h"
+#include "ui/widgets/x11_taskbar.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,9 +1,9 @@
-#include "ui/tool_bar.h"
+#include "ui/widgets/tool_bar.h"
 
 #include <QPainter>
 
-#include "ui/glyphs.h"
-#include "ui/system_colors.h"
+#include "ui/widgets/glyphs.h"
+#include "ui/widgets/system_colors.h"
 
 namespace ui {
 

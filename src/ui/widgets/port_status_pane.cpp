@@ -1,9 +1,9 @@
-#include "ui/port_status_pane.h"
+#include "ui/widgets/port_status_pane.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "ui/system_colors.h"
+#include "ui/widgets/system_colors.h"
 
 namespace ui {
 
