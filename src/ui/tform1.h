@@ -12,8 +12,8 @@
 #include "transfer/download.h"
 #include "transfer/image_source.h"
 #include "transfer/view.h"
-#include "ui/widgets/glyphs.h"
 #include "ui/settings/settings_store.h"
+#include "ui/widgets/glyphs.h"
 
 class QAction;
 

@@ -14,8 +14,8 @@
 
 #include "modal_watcher.h"
 #include "ui/application.h"
-#include "ui/widgets/form2.h"
 #include "ui/tform1.h"
+#include "ui/widgets/form2.h"
 
 namespace apptest {
 

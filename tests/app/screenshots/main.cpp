@@ -17,9 +17,9 @@
 
 namespace {
 
-using testsupport::ModalWatcher;
 using apptest::ProgramRig;
 using apptest::SimTarget;
+using testsupport::ModalWatcher;
 using testsupport::WaitFor;
 
 // Gives the windows time to be mapped and painted; a picture has no condition to wait on.
