@@ -64,6 +64,7 @@ void TCommPort::Open() {
   const std::uint32_t mask = EventMask(monitorEvents_, directWrite_);
 
   device_ = std::move(device);
+  ++openings_;
   handover_ = std::make_shared<Handover>(ui_);
   queue_ = std::make_unique<TransmitQueue>(static_cast<std::size_t>(buffers_.WriteSize));
   try {
@@ -160,8 +161,9 @@ void TCommPort::WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& h
 }
 
 void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
-  const CommDevice* const opening = device_.get();
-  if (!opening) return;  // handed over before Close
+  if (!device_) return;  // handed over before Close
+  // Counted, not compared by address: a new device may well reuse the old one's memory.
+  const std::uint64_t opening = openings_;
   // A failing query means the line is gone (an adapter pulled out, the far end hung up); so
   // does a failure the threads met. What a handler throws is only reported.
   std::exception_ptr lost;
@@ -185,7 +187,7 @@ void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
         if (device_ && taken > 0 && taken < static_cast<std::uint64_t>(count)) device_->Renotify();
       }
     }
-    if ((mask & EV_ERR) && !lost && device_.get() == opening) {
+    if ((mask & EV_ERR) && !lost && device_ && openings_ == opening) {
       const std::uint32_t errors = query([&] { return device_->TakeLineErrors(); });
       if (errors != 0 && OnError) OnError(*this, errors);
     }
@@ -197,7 +199,7 @@ void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
         ECommError(CommErrorText("Error retrieving statistics (%d), %s", lineFailure)));
   }
   // A handler may have closed the port, or closed it and opened another.
-  if (lost && device_.get() == opening) LoseLine(lost);
+  if (lost && device_ && openings_ == opening) LoseLine(lost);
 }
 
 // Closing at once releases the descriptor, so the kernel frees the adapter's name for a

@@ -157,6 +157,7 @@ class TCommPort : public TPortDevice {
   std::thread eventThread_;
   std::thread writerThread_;
   std::uint64_t bytesRead_ = 0;  // by ReadBuf: tells what a handler left unread
+  std::uint64_t openings_ = 0;   // tells a notification of an earlier opening
   // Read by the writer: whether OnTxEmpty needs a hand-over at all.
   std::atomic<bool> txEmptyAssigned_{false};
 };
