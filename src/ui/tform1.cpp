@@ -11,7 +11,6 @@
 #include <QMetaObject>
 #include <QScreen>
 #include <QShowEvent>
-#include <algorithm>
 
 #include "h2b/hex_image_source.h"
 #include "serial/comm_port.h"
@@ -34,11 +33,6 @@ namespace ui {
 
 namespace {
 
-constexpr char kPortSection[] = "PortName";
-constexpr char kFileSection[] = "FileName";
-constexpr char kNameKey[] = "Name";
-constexpr char kDefaultPort[] = "COM1";
-
 constexpr int kToolbarHeight = 29;
 constexpr int kToolButtonSize = 25;
 constexpr int kFirstButtonX = 4;
@@ -56,28 +50,12 @@ QString Text(const std::string& utf8) {
   return QString::fromStdString(utf8);
 }
 
-std::vector<std::string> SortedPorts(std::vector<std::string> names) {
-  QCollator collator{QLocale()};
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-    return collator.compare(Text(a), Text(b)) < 0;
-  });
-  return names;
-}
-
 }  // namespace
-
-std::string FileNamePart(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 TForm1::TForm1(TForm1Setup setup)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                           Qt::MSWindowsFixedSizeDialogHint),
-      RegIniFile1(setup.SettingsFile.empty() ? DefaultSettingsPath() : setup.SettingsFile),
-      listPorts_(setup.ListPorts ? std::move(setup.ListPorts) : &serial::ListSerialPorts) {
+                           Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Text(kApplicationTitle));
   setFixedSize(kClientWidth, kClientHeight);
@@ -87,33 +65,35 @@ TForm1::TForm1(TForm1Setup setup)
   setPalette(background);
   setAutoFillBackground(true);
 
-  if (setup.Port) {
-    Comm1 = setup.Port;
-  } else {
+  serial::TPortDevice* port = setup.Port;
+  if (!port) {
     ownDispatcher_ = std::make_unique<serial::QtDispatcher>();
     ownPort_ = std::make_unique<serial::TCommPort>(*ownDispatcher_);
     serial::SetLoaderLine(*ownPort_);
-    ownPort_->OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Comm1RxChar(count); };
-    ownPort_->OnLineLost = [this](serial::TCommPort&) {
-      if (transfer_) transfer_->LineLost();
+    ownPort_->OnRxChar = [this](serial::TCommPort&, std::int32_t count) {
+      behaviour_->Comm1RxChar(count);
     };
+    ownPort_->OnLineLost = [this](serial::TCommPort&) { behaviour_->Comm1LineLost(); };
     ownPort_->ErrorReport = [](const std::exception_ptr& failure) { ReportException(failure); };
-    Comm1 = ownPort_.get();
+    port = ownPort_.get();
   }
-  if (setup.Images) {
-    images_ = setup.Images;
-  } else {
+  transfer::ImageSource* images = setup.Images;
+  if (!images) {
     ownImages_ = std::make_unique<h2b::HexImageSource>();
-    images_ = ownImages_.get();
+    images = ownImages_.get();
   }
+  behaviour_ = std::make_unique<TForm1Behaviour>(
+      *this, *port, *images,
+      setup.SettingsFile.empty() ? DefaultSettingsPath() : setup.SettingsFile,
+      setup.ListPorts ? std::move(setup.ListPorts) : &serial::ListSerialPorts);
 
   CreateActions();
   CreateControls();
-  Guarded([this] { FormCreate(); });
+  Guarded([this] { behaviour_->FormCreate(); });
 }
 
 TForm1::~TForm1() {
-  Guarded([this] { FormDestroy(); });
+  Guarded([this] { behaviour_->FormDestroy(); });
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {
@@ -125,24 +105,24 @@ void TForm1::Guarded(const std::function<void()>& handler) {
 }
 
 QAction* TForm1::CreateAction(const char* name, const char* caption, const char* hint, Glyph glyph,
-                              void (TForm1::*handler)()) {
+                              void (TForm1Behaviour::*handler)()) {
   auto* action = new QAction(GlyphIcon(glyph), Text(caption), this);
   action->setObjectName(QString::fromLatin1(name));
   action->setToolTip(Text(hint));
   action->setStatusTip(Text(hint));
   connect(action, &QAction::triggered, this,
-          [this, handler] { Guarded([=, this] { (this->*handler)(); }); });
+          [this, handler] { Guarded([=, this] { (behaviour_.get()->*handler)(); }); });
   return action;
 }
 
 void TForm1::CreateActions() {
-  AExit = CreateAction("AExit", "Выход", "Выход", Glyph::ExitDoor, &TForm1::AExitExecute);
+  AExit = CreateAction("AExit", "Выход", "Выход", Glyph::ExitDoor, &TForm1Behaviour::AExitExecute);
   ASelectFile = CreateAction("ASelectFile", "Файл", "Выбор файла для загрузки", Glyph::OpenFolder,
-                             &TForm1::ASelectFileExecute);
-  ABegin =
-      CreateAction("ABegin", "Старт", "Начать загрузку", Glyph::Lightning, &TForm1::ABeginExecute);
+                             &TForm1Behaviour::ASelectFileExecute);
+  ABegin = CreateAction("ABegin", "Старт", "Начать загрузку", Glyph::Lightning,
+                        &TForm1Behaviour::ABeginExecute);
   AChangeComPort = CreateAction("AChangeComPort", "AChangeComPort", "Выбрать последовательный порт",
-                                Glyph::Plug, &TForm1::AChangeComPortExecute);
+                                Glyph::Plug, &TForm1Behaviour::AChangeComPortExecute);
 }
 
 void TForm1::CreateControls() {
@@ -199,20 +179,13 @@ void TForm1::CreateControls() {
   OpenDialog1->setFilter(OpenDialog1->filter() & ~QDir::CaseSensitive);
 }
 
-void TForm1::FormCreate() {
-  transfer_ = std::make_unique<transfer::Download>(*Comm1, *this, *images_);
-  BuildPortMenu();
-  LoadPortSetting();
-  LoadFileSetting();
-  setWindowTitle(Text(FileNamePart(HexFileName)));
+int TForm1::CompareText(const std::string& a, const std::string& b) const {
+  QCollator collator{QLocale()};
+  collator.setCaseSensitivity(Qt::CaseInsensitive);
+  return collator.compare(Text(a), Text(b));
 }
 
-void TForm1::FormDestroy() {
-  transfer_.reset();
-  if (Comm1->Active()) Comm1->Close();
-}
-
-void TForm1::BuildPortMenu() {
+void TForm1::SetPortMenu(const std::vector<std::string>& names) {
   if (!ToolButton2->DropDownMenu()) {
     PortMenu = new QMenu(this);
     PortMenu->setObjectName(QStringLiteral("PortMenu"));
@@ -222,7 +195,7 @@ void TForm1::BuildPortMenu() {
   const QList<QAction*> old = PortMenu->actions();
   PortMenu->clear();
   qDeleteAll(old);
-  for (const std::string& name : SortedPorts(listPorts_())) {
+  for (const std::string& name : names) {
     // "&" would mark a mnemonic: doubled, the caption shows the name exactly.
     auto* item = new QAction(Text(name).replace(QLatin1Char('&'), QStringLiteral("&&")), this);
     item->setData(Text(name));
@@ -236,57 +209,58 @@ std::string TForm1::PortName(const QAction* item) {
   return item->data().toString().toStdString();
 }
 
-void TForm1::LoadPortSetting() {
-  if (!RegIniFile1.HasSection(kPortSection)) {
-    if (AChangeComPort->isEnabled()) AChangeComPortExecute();
-    return;
+void TForm1::PortMenuItemClick(QObject* sender) {
+  if (auto* item = qobject_cast<QAction*>(sender)) behaviour_->PortMenuItemClick(PortName(item));
+}
+
+void TForm1::SetPortCaption(const std::string& name) {
+  PortStatusPane->SetCaption(Text(name));
+}
+
+void TForm1::SetCaption(const std::string& text) {
+  setWindowTitle(Text(text));
+}
+
+bool TForm1::Enabled(Control control) const {
+  switch (control) {
+    case Control::SelectFile:
+      return ASelectFile->isEnabled();
+    case Control::Begin:
+      return ABegin->isEnabled();
+    case Control::PortButton:
+      return ToolButton2->isEnabled();
+    case Control::ChangeComPort:
+      return AChangeComPort->isEnabled();
   }
-  const std::string value = RegIniFile1.ReadValue(kPortSection, kNameKey, kDefaultPort);
-  bool matched = false;
-  for (const QAction* item : PortMenu->actions()) {
-    if (PortName(item) == value) matched = true;
-  }
-  if (matched) {
-    Comm1->SetDeviceName(value);
-    PortStatusPane->SetCaption(Text(value));
-  } else if (AChangeComPort->isEnabled()) {
-    AChangeComPortExecute();
+  return false;
+}
+
+void TForm1::SetEnabled(Control control, bool enabled) {
+  switch (control) {
+    case Control::SelectFile:
+      return ASelectFile->setEnabled(enabled);
+    case Control::Begin:
+      return ABegin->setEnabled(enabled);
+    case Control::PortButton:
+      return ToolButton2->setEnabled(enabled);
+    case Control::ChangeComPort:
+      return AChangeComPort->setEnabled(enabled);
   }
 }
 
-void TForm1::LoadFileSetting() {
-  if (!RegIniFile1.HasSection(kFileSection)) {
-    if (ASelectFile->isEnabled()) ASelectFileExecute();
-    return;
-  }
-  const std::string value = RegIniFile1.ReadValue(kFileSection, kNameKey, "");
-  std::error_code error;
-  if (!value.empty() && std::filesystem::exists(std::filesystem::path(value), error)) {
-    HexFileName = value;
-    ABegin->setEnabled(true);
-  } else if (ASelectFile->isEnabled()) {
-    ASelectFileExecute();
-  }
-}
-
-void TForm1::ASelectFileExecute() {
+FileChoice TForm1::ChooseFile() {
   PlaceFileDialog();
   const int result = OpenDialog1->exec();
   // The name field's completion list could outlive the dialog and swallow the next click.
   for (QCompleter* completer : OpenDialog1->findChildren<QCompleter*>()) {
     if (completer->popup()) completer->popup()->hide();
   }
+  FileChoice choice;
   const QStringList chosen = OpenDialog1->selectedFiles();
-  const bool accepted = result == QDialog::Accepted && !chosen.isEmpty();
-  // The image file goes into the current directory: beside the HEX file after a choice, also
-  // one typed as a full path into another folder; the folder shown when nothing was chosen.
-  const QString folder =
-      accepted ? QFileInfo(chosen.first()).absolutePath() : OpenDialog1->directory().absolutePath();
-  if (!folder.isEmpty()) QDir::setCurrent(folder);
-  if (!accepted) return;
-  HexFileName = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
-  RegIniFile1.WriteValue(kFileSection, kNameKey, HexFileName);
-  ABegin->setEnabled(true);
+  choice.confirmed = result == QDialog::Accepted && !chosen.isEmpty();
+  if (choice.confirmed) choice.file = QFileInfo(chosen.first()).absoluteFilePath().toStdString();
+  choice.shownFolder = OpenDialog1->directory().absolutePath().toStdString();
+  return choice;
 }
 
 void TForm1::PlaceFileDialog() {
@@ -303,41 +277,13 @@ void TForm1::PlaceFileDialog() {
                     QPoint(size.width() / 2, size.height() / 2));
 }
 
-void TForm1::PortMenuItemClick(QObject* sender) {
-  auto* item = qobject_cast<QAction*>(sender);
-  if (!item) return;
-  if (Comm1->Active()) Comm1->Close();
-  Comm1->SetDeviceName(PortName(item));
-  Comm1->Open();
-  PortStatusPane->SetCaption(Text(Comm1->DeviceName()));
-  RegIniFile1.WriteValue(kPortSection, kNameKey, Comm1->DeviceName());
-}
-
-void TForm1::AExitExecute() {
+void TForm1::CloseWindow() {
   close();
 }
 
-void TForm1::ABeginExecute() {
-  transfer_->Start(HexFileName);
-}
-
-void TForm1::Comm1RxChar(std::int32_t count) {
-  // A notification can still come in while the window is being destroyed.
-  if (!transfer_) return;
-  // Failures go on to the port's error report, the catch point of every notification.
-  transfer_->RxChar(count);
-}
-
-void TForm1::AChangeComPortExecute() {
-  DeferredMessage = kPortNotDefinedText;
-  // Shown by whichever event loop runs first, a modal dialog's included, never from here.
-  QMetaObject::invokeMethod(
-      this, [this] { ShowDeferredMessage(); }, Qt::QueuedConnection);
-}
-
-void TForm1::ShowDeferredMessage() {
-  ui::ShowInformation(DeferredMessage);
-  DeferredMessage.clear();
+void TForm1::Post(std::function<void()> call) {
+  // Bound to this window: a call still queued when it is destroyed is dropped.
+  QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
 void TForm1::SetProgressTotal(std::uint32_t totalParts) {
@@ -351,12 +297,6 @@ void TForm1::ShowProgress() {
 }
 void TForm1::HideProgress() {
   ProgressBar1->hide();
-}
-
-void TForm1::SetControlsEnabled(bool enabled) {
-  ABegin->setEnabled(enabled);
-  ASelectFile->setEnabled(enabled);
-  ToolButton2->setEnabled(enabled);
 }
 
 void TForm1::ShowPrompt() {

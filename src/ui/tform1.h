@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "transfer/download.h"
 #include "transfer/image_source.h"
-#include "transfer/view.h"
-#include "ui/settings/settings_store.h"
+#include "ui/behaviour/controls.h"
+#include "ui/behaviour/form1_behaviour.h"
 #include "ui/widgets/glyphs.h"
 
 class QAction;
@@ -36,8 +35,6 @@ class TProgressBar;
 class TStatusBar;
 class TToolBar;
 
-inline constexpr char kPortNotDefinedText[] = "Последовательный порт не определен";
-
 // Where the main window gets what lies outside it. Empty members take the real program's
 // parts: the ports present, the settings file beside the executable, the window's own serial
 // port and the HEX converter.
@@ -48,12 +45,10 @@ struct TForm1Setup {
   transfer::ImageSource* Images = nullptr;
 };
 
-// The text after the last "/" of a path: the whole text when there is none.
-std::string FileNamePart(const std::string& path);
-
-// The main window: toolbar with File, Port, Start and Exit, the port pane and the progress
-// bar; owner of the serial port, the settings and the download.
-class TForm1 : public QWidget, public transfer::View {
+// The main window as Qt widgets: toolbar with File, Port, Start and Exit, the port pane and
+// the progress bar. What it does is its behaviour's; this class draws it and hands the
+// user's actions over, reporting what they throw.
+class TForm1 : public QWidget, public TForm1Controls {
   Q_OBJECT
 
  public:
@@ -66,37 +61,31 @@ class TForm1 : public QWidget, public transfer::View {
   // The power-on prompt, created after this window.
   void SetPromptWindow(TForm2* prompt) { Form2 = prompt; }
 
-  // Handlers, named after their action or component.
-  void FormCreate();
-  void FormDestroy();
-  void AExitExecute();
-  void ASelectFileExecute();
-  void ABeginExecute();
-  void AChangeComPortExecute();
-  void ShowDeferredMessage();
+  TForm1Behaviour& Behaviour() { return *behaviour_; }
+  const TForm1Behaviour& Behaviour() const { return *behaviour_; }
+
+  // The handler of every port menu item: sender is the item.
   void PortMenuItemClick(QObject* sender);
-  void Comm1RxChar(std::int32_t count);
-
-  void BuildPortMenu();
-  void LoadPortSetting();
-  void LoadFileSetting();
-
   // The port name a port menu item stands for.
   static std::string PortName(const QAction* item);
 
-  // transfer::View
+  // TForm1Controls
+  int CompareText(const std::string& a, const std::string& b) const override;
+  void SetPortMenu(const std::vector<std::string>& names) override;
+  void SetPortCaption(const std::string& name) override;
+  void SetCaption(const std::string& text) override;
+  bool Enabled(Control control) const override;
+  void SetEnabled(Control control, bool enabled) override;
+  FileChoice ChooseFile() override;
+  void CloseWindow() override;
   void SetProgressTotal(std::uint32_t totalParts) override;
   void SetProgressParts(std::uint32_t partsComplete) override;
   void ShowProgress() override;
   void HideProgress() override;
-  void SetControlsEnabled(bool enabled) override;
   void ShowPrompt() override;
   void HidePrompt() override;
   void ShowInformation(const std::string& text) override;
-  // Everything the window shows of an ending has been shown by then.
-  void DownloadEnded(transfer::Ending) override {}
-
-  const transfer::Download& Transfer() const { return *transfer_; }
+  void Post(std::function<void()> call) override;
 
   TToolBar* Toolbar1 = nullptr;
   TFlatToolButton* ToolButton1 = nullptr;
@@ -115,12 +104,7 @@ class TForm1 : public QWidget, public transfer::View {
   QAction* ABegin = nullptr;
   QAction* AChangeComPort = nullptr;
 
-  serial::TPortDevice* Comm1 = nullptr;
-  TSettingsStore RegIniFile1;
   TForm2* Form2 = nullptr;
-
-  std::string DeferredMessage;
-  std::string HexFileName;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -130,18 +114,17 @@ class TForm1 : public QWidget, public transfer::View {
   void CreateActions();
   void PlaceFileDialog();
   QAction* CreateAction(const char* name, const char* caption, const char* hint, Glyph glyph,
-                        void (TForm1::*handler)());
+                        void (TForm1Behaviour::*handler)());
   // Runs a handler, handing any failure to the error report so that none leaves the
   // event loop's dispatch.
   static void Guarded(const std::function<void()>& handler);
 
-  std::function<std::vector<std::string>()> listPorts_;
   // The real port, handing its notifications to the Qt event loop (which must outlive it).
   std::unique_ptr<serial::QtDispatcher> ownDispatcher_;
   std::unique_ptr<serial::TCommPort> ownPort_;
   std::unique_ptr<transfer::ImageSource> ownImages_;
-  transfer::ImageSource* images_ = nullptr;
-  std::unique_ptr<transfer::Download> transfer_;
+  // Last of the parts: it uses the port and the images until it is gone.
+  std::unique_ptr<TForm1Behaviour> behaviour_;
   bool placed_ = false;
 };
 

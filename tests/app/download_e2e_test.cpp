@@ -93,7 +93,9 @@ class DownloadE2E : public ::testing::Test {
   }
 
   void ClickStart() { QTest::mouseClick(rig_.Form1().ToolButton3, Qt::LeftButton); }
-  bool Idle() { return rig_.Form1().Transfer().TransferState() == transfer::State::Idle; }
+  bool Idle() {
+    return rig_.Form1().Behaviour().Transfer().TransferState() == transfer::State::Idle;
+  }
 
   ProgramRig rig_;
   SimTarget sim_;
@@ -194,7 +196,7 @@ TEST_F(DownloadE2E, AHungUpLineEndsTheDownloadAndTheNextStartOpensTheLineAgain) 
   // The download had ended before the report came up, and the port had let go of the line.
   EXPECT_FALSE(during.progressShown);
   EXPECT_TRUE(during.controlsEnabled);
-  EXPECT_FALSE(rig_.Form1().Comm1->Active());
+  EXPECT_FALSE(rig_.Form1().Behaviour().Comm1.Active());
   EXPECT_TRUE(Idle());
   ASSERT_TRUE(sim_.WaitFinished());
 
@@ -216,8 +218,9 @@ TEST_F(DownloadE2E, AHungUpLineEndsTheDownloadAndTheNextStartOpensTheLineAgain) 
 TEST_F(DownloadE2E, ExitDuringADownloadEndsTheProgramAtOnceAndClosesThePort) {
   StartProgram({"--silent-after", "4"});  // the download stalls in the middle
   ClickStart();
-  ASSERT_TRUE(
-      WaitFor([&] { return Now().progressShown && rig_.Form1().Transfer().BlockCount() >= 2; }));
+  ASSERT_TRUE(WaitFor([&] {
+    return Now().progressShown && rig_.Form1().Behaviour().Transfer().BlockCount() >= 2;
+  }));
 
   QElapsedTimer took;
   took.start();

@@ -79,7 +79,7 @@ TEST(StartUp, WithoutSettingsTheFileDialogComesFirstWithThePortMessageInFrontOfI
   rig.DispatchQueued();
   EXPECT_EQ(rig.watcher.Seen().size(), 2u) << rig.watcher.Kinds().toStdString();
   EXPECT_EQ(rig.watcher.Unexpected(), 0);
-  EXPECT_TRUE(rig.Form1().DeferredMessage.empty());
+  EXPECT_TRUE(rig.Form1().Behaviour().DeferredMessage.empty());
   EXPECT_EQ(rig.Form1().windowTitle(), QStringLiteral("first.hex"));
   EXPECT_NE(Contents(rig.SettingsFile()).find(hex.string()), std::string::npos);
   EXPECT_FALSE(rig.Form2().isVisible());
@@ -104,7 +104,7 @@ TEST(StartUp, AStoredFileWithAMissingPortShowsTheMainWindowThenTheMessage) {
   ASSERT_EQ(rig.watcher.Seen().size(), 1u) << rig.watcher.Kinds().toStdString();
   EXPECT_EQ(rig.watcher.Seen()[0].text, kPortNotDefined);
   EXPECT_EQ(rig.watcher.Seen()[0].title, QStringLiteral("Загрузчик"));
-  EXPECT_TRUE(rig.Form1().DeferredMessage.empty());
+  EXPECT_TRUE(rig.Form1().Behaviour().DeferredMessage.empty());
   EXPECT_EQ(rig.Form1().windowTitle(), QStringLiteral("stored.hex"));
 }
 
@@ -117,9 +117,9 @@ TEST(StartUp, WithPortAndFileBothValidNothingIsShown) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&rig.Form1()));
   rig.DispatchQueued();
   EXPECT_TRUE(rig.watcher.Seen().empty()) << rig.watcher.Kinds().toStdString();
-  EXPECT_TRUE(rig.Form1().DeferredMessage.empty());
-  EXPECT_EQ(rig.Form1().Comm1->DeviceName(), "/dev/ttyS1");
-  EXPECT_FALSE(rig.Form1().Comm1->Active());
+  EXPECT_TRUE(rig.Form1().Behaviour().DeferredMessage.empty());
+  EXPECT_EQ(rig.Form1().Behaviour().Comm1.DeviceName(), "/dev/ttyS1");
+  EXPECT_FALSE(rig.Form1().Behaviour().Comm1.Active());
   EXPECT_FALSE(rig.Form2().isVisible());
 }
 

@@ -35,68 +35,6 @@ std::function<void(QWidget*)> ChooseFile(const std::filesystem::path& file) {
   };
 }
 
-std::function<void(QWidget*)> CancelFileDialogIn(const std::filesystem::path& folder) {
-  return [folder](QWidget* modal) {
-    auto* dialog = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(dialog, nullptr) << "expected the file dialog";
-    dialog->setDirectory(QString::fromStdString(folder.string()));
-    dialog->reject();
-  };
-}
-
-std::function<void(QWidget*)> ExpectMessage(const char* text) {
-  return [text](QWidget* box) {
-    EXPECT_EQ(ModalWatcher::TextOf(box), QString::fromUtf8(text));
-    ModalWatcher::Dismiss(box);
-  };
-}
-
-TEST(FormCreate, ValidSettingsRestorePortAndFileWithoutAsking) {
-  WindowRig rig;
-  rig.WriteValidSettings();
-  ui::TForm1& form = rig.Create();
-  uitest::ProcessEvents();
-  EXPECT_EQ(form.Transfer().TransferState(), transfer::State::Idle);
-  EXPECT_EQ(form.Comm1->DeviceName(), "COM1");
-  EXPECT_FALSE(form.Comm1->Active());
-  EXPECT_EQ(form.PortStatusPane->Caption(), QStringLiteral("COM1"));
-  EXPECT_EQ(form.HexFileName, (rig.Folder() / "board.hex").string());
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("board.hex"));
-  EXPECT_TRUE(form.DeferredMessage.empty());
-}
-
-TEST(FormCreate, PortNamesMatchCaseSensitively) {
-  WindowRig rig;
-  rig.ports = {"COM3"};
-  rig.WriteSettings(
-      "[PortName]\nName=com3\n[FileName]\nName=" + rig.MakeFile("board.hex").string() + "\n");
-  rig.guard.ExpectAny(ExpectMessage(kPortNotDefined));
-  ui::TForm1& form = rig.Create();
-  // Queued, not shown during creation.
-  EXPECT_EQ(rig.guard.Answered(), 0);
-  EXPECT_EQ(form.DeferredMessage, kPortNotDefined);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return rig.guard.Answered() == 1; }, 5000));
-  uitest::ProcessEvents();
-  EXPECT_TRUE(form.DeferredMessage.empty());
-  EXPECT_EQ(form.Comm1->DeviceName(), "COM%d");
-  EXPECT_TRUE(form.PortStatusPane->Caption().isEmpty());
-  // Start with no port chosen does nothing at all.
-  form.ABegin->trigger();
-  EXPECT_EQ(form.Transfer().TransferState(), transfer::State::Idle);
-  EXPECT_EQ(rig.port.target.OpenCalls(), 0);
-}
-
-TEST(FormCreate, AMissingNameKeyMeansCom1) {
-  WindowRig rig;
-  rig.ports = {"COM1", "COM4"};
-  rig.WriteSettings("[PortName]\nOther=1\n[FileName]\nName=" + rig.MakeFile("board.hex").string() +
-                    "\n");
-  ui::TForm1& form = rig.Create();
-  uitest::ProcessEvents();
-  EXPECT_EQ(form.Comm1->DeviceName(), "COM1");
-  EXPECT_EQ(form.PortStatusPane->Caption(), QStringLiteral("COM1"));
-}
-
 TEST(FormCreate, FirstRunAsksForTheFileAndShowsThePortMessageInFrontOfTheDialog) {
   WindowRig rig;
   const auto hex = rig.MakeFile("fw/board.hex");
@@ -127,41 +65,12 @@ TEST(FormCreate, FirstRunAsksForTheFileAndShowsThePortMessageInFrontOfTheDialog)
   rig.guard.ExpectAny(handler);
   ui::TForm1& form = rig.Create();
   EXPECT_TRUE(messageDone);
-  EXPECT_EQ(form.HexFileName, hex.string());
+  EXPECT_EQ(form.Behaviour().HexFileName, hex.string());
   EXPECT_EQ(form.windowTitle(), QStringLiteral("board.hex"));
   EXPECT_EQ(std::filesystem::current_path(), hex.parent_path())
       << "the image is written beside the chosen HEX file";
   EXPECT_NE(rig.ReadSettings().find("Name=" + hex.string()), std::string::npos);
-  EXPECT_TRUE(form.DeferredMessage.empty());
-}
-
-TEST(FormCreate, AMissingFileAsksAndCancellingLeavesTheCaptionEmpty) {
-  WindowRig rig;
-  rig.WriteSettings(
-      "[PortName]\nName=COM1\n[FileName]\nName=" + (rig.Folder() / "gone.hex").string() + "\n");
-  const auto shown = rig.Folder() / "elsewhere";
-  std::filesystem::create_directories(shown);
-  rig.guard.ExpectAny(CancelFileDialogIn(shown));
-  ui::TForm1& form = rig.Create();
-  EXPECT_EQ(rig.guard.Answered(), 1);
-  EXPECT_TRUE(form.HexFileName.empty());
-  EXPECT_TRUE(form.windowTitle().isEmpty());
-  EXPECT_TRUE(form.ABegin->isEnabled());
-  EXPECT_EQ(std::filesystem::current_path(), shown) << "cancelling also changes the folder";
-  EXPECT_NE(rig.ReadSettings().find("gone.hex"), std::string::npos) << "the setting stays";
-}
-
-TEST(FormCreate, TheCaptionKeepsTheRestoredFileAfterChoosingAnother) {
-  WindowRig rig;
-  rig.WriteValidSettings();
-  const auto other = rig.MakeFile("other.hex");
-  ui::TForm1& form = rig.Create();
-  ASSERT_EQ(form.windowTitle(), QStringLiteral("board.hex"));
-  rig.guard.ExpectAny(ChooseFile(other));
-  form.ASelectFile->trigger();
-  EXPECT_EQ(form.HexFileName, other.string());
-  EXPECT_EQ(form.windowTitle(), QStringLiteral("board.hex"));
-  EXPECT_NE(rig.ReadSettings().find("other.hex"), std::string::npos);
+  EXPECT_TRUE(form.Behaviour().DeferredMessage.empty());
 }
 
 // A full path typed into the name field, while the dialog shows another folder: the image must
@@ -183,7 +92,7 @@ TEST(FormCreate, AFullPathTypedInTheDialogMakesItsFolderCurrent) {
     QMetaObject::invokeMethod(dialog, "accept");
   });
   form.ASelectFile->trigger();
-  EXPECT_EQ(form.HexFileName, other.string());
+  EXPECT_EQ(form.Behaviour().HexFileName, other.string());
   EXPECT_EQ(std::filesystem::current_path(), other.parent_path());
   for (const QCompleter* completer : form.OpenDialog1->findChildren<QCompleter*>())
     EXPECT_FALSE(completer->popup() && completer->popup()->isVisible());
@@ -211,14 +120,7 @@ TEST(FormCreate, AFailureDuringCreationIsReportedAndSkipsTheRest) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return rig.guard.Pending() == 0; }, 5000));
   EXPECT_TRUE(reported);
   EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Загрузчик"));
-  EXPECT_EQ(form.HexFileName, hex.string()) << "set before the setting failed";
-}
-
-TEST(FormCreate, FileNamePartIsTheTextAfterTheLastSlash) {
-  EXPECT_EQ(ui::FileNamePart("/home/u/fw/board.hex"), "board.hex");
-  EXPECT_EQ(ui::FileNamePart("board.hex"), "board.hex");
-  EXPECT_EQ(ui::FileNamePart("/fw/"), "");
-  EXPECT_EQ(ui::FileNamePart(""), "");
+  EXPECT_EQ(form.Behaviour().HexFileName, hex.string()) << "set before the setting failed";
 }
 
 }  // namespace

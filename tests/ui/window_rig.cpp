@@ -57,7 +57,7 @@ ui::TForm1& WindowRig::Create() {
   setup.Port = &port;
   setup.Images = &images;
   form = std::make_unique<ui::TForm1>(std::move(setup));
-  port.target.SetOnRxChar([this](std::int32_t count) { form->Comm1RxChar(count); });
+  port.target.SetOnRxChar([this](std::int32_t count) { form->Behaviour().Comm1RxChar(count); });
   return *form;
 }
 

@@ -11,35 +11,12 @@
 
 #include "memory_images.h"
 #include "modal_watcher.h"
-#include "scripted_target.h"
-#include "serial/port_device.h"
+#include "scripted_port_device.h"
 #include "ui/tform1.h"
 
 namespace uitest {
 
-// The scripted boot loader behind the window's port interface.
-class ScriptedPortDevice : public serial::TPortDevice {
- public:
-  ScriptedPortDevice() : target(nullptr, "COM%d") {}
-
-  std::string DeviceName() const override { return target.DeviceName(); }
-  bool Active() const override { return target.Active(); }
-  void Open() override { target.Open(); }
-  std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override {
-    return target.WriteBuf(buffer, count);
-  }
-  std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override {
-    return target.ReadBuf(buffer, count);
-  }
-  void SetDeviceName(const std::string& name) override { target.SetDeviceName(name); }
-  void Close() override {
-    ++closes;
-    target.SetActive(false);
-  }
-
-  transfer::testing::ScriptedTarget target;
-  int closes = 0;
-};
+using transfer::testing::ScriptedPortDevice;
 
 // A main window on a temporary settings file, a list of ports chosen by the test, the
 // scripted port and images held in memory. Modal windows are watched throughout.

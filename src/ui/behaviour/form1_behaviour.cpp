@@ -1,0 +1,168 @@
+#include "ui/behaviour/form1_behaviour.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace ui {
+
+namespace {
+
+constexpr char kPortSection[] = "PortName";
+constexpr char kFileSection[] = "FileName";
+constexpr char kNameKey[] = "Name";
+constexpr char kDefaultPort[] = "COM1";
+
+}  // namespace
+
+std::string FileNamePart(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+TForm1Behaviour::TForm1Behaviour(TForm1Controls& controls, serial::TPortDevice& port,
+                                 transfer::ImageSource& images, std::filesystem::path settingsFile,
+                                 std::function<std::vector<std::string>()> listPorts)
+    : Comm1(port),
+      RegIniFile1(std::move(settingsFile)),
+      controls_(controls),
+      images_(images),
+      listPorts_(std::move(listPorts)) {}
+
+TForm1Behaviour::~TForm1Behaviour() = default;
+
+void TForm1Behaviour::FormCreate() {
+  transfer_ = std::make_unique<transfer::Download>(Comm1, *this, images_);
+  BuildPortMenu();
+  LoadPortSetting();
+  LoadFileSetting();
+  controls_.SetCaption(FileNamePart(HexFileName));
+}
+
+void TForm1Behaviour::FormDestroy() {
+  transfer_.reset();
+  if (Comm1.Active()) Comm1.Close();
+}
+
+void TForm1Behaviour::BuildPortMenu() {
+  std::vector<std::string> names = listPorts_();
+  std::stable_sort(names.begin(), names.end(), [this](const std::string& a, const std::string& b) {
+    return controls_.CompareText(a, b) < 0;
+  });
+  portMenuItems_ = std::move(names);
+  controls_.SetPortMenu(portMenuItems_);
+}
+
+void TForm1Behaviour::LoadPortSetting() {
+  if (!RegIniFile1.HasSection(kPortSection)) {
+    if (controls_.Enabled(Control::ChangeComPort)) AChangeComPortExecute();
+    return;
+  }
+  const std::string value = RegIniFile1.ReadValue(kPortSection, kNameKey, kDefaultPort);
+  if (std::find(portMenuItems_.begin(), portMenuItems_.end(), value) != portMenuItems_.end()) {
+    Comm1.SetDeviceName(value);
+    controls_.SetPortCaption(value);
+  } else if (controls_.Enabled(Control::ChangeComPort)) {
+    AChangeComPortExecute();
+  }
+}
+
+void TForm1Behaviour::LoadFileSetting() {
+  if (!RegIniFile1.HasSection(kFileSection)) {
+    if (controls_.Enabled(Control::SelectFile)) ASelectFileExecute();
+    return;
+  }
+  const std::string value = RegIniFile1.ReadValue(kFileSection, kNameKey, "");
+  std::error_code error;
+  if (!value.empty() && std::filesystem::exists(std::filesystem::path(value), error)) {
+    HexFileName = value;
+    controls_.SetEnabled(Control::Begin, true);
+  } else if (controls_.Enabled(Control::SelectFile)) {
+    ASelectFileExecute();
+  }
+}
+
+void TForm1Behaviour::ASelectFileExecute() {
+  const FileChoice choice = controls_.ChooseFile();
+  // The image file goes into the current directory: beside the HEX file after a choice, also
+  // one typed as a full path into another folder; the folder shown when nothing was chosen.
+  const std::string folder = choice.confirmed
+                                 ? std::filesystem::path(choice.file).parent_path().string()
+                                 : choice.shownFolder;
+  if (!folder.empty()) {
+    // A folder gone meanwhile keeps the current one, as the dialog itself would.
+    std::error_code ignored;
+    std::filesystem::current_path(folder, ignored);
+  }
+  if (!choice.confirmed) return;
+  HexFileName = choice.file;
+  RegIniFile1.WriteValue(kFileSection, kNameKey, HexFileName);
+  controls_.SetEnabled(Control::Begin, true);
+}
+
+void TForm1Behaviour::PortMenuItemClick(const std::string& name) {
+  if (Comm1.Active()) Comm1.Close();
+  Comm1.SetDeviceName(name);
+  Comm1.Open();
+  controls_.SetPortCaption(Comm1.DeviceName());
+  RegIniFile1.WriteValue(kPortSection, kNameKey, Comm1.DeviceName());
+}
+
+void TForm1Behaviour::AExitExecute() {
+  controls_.CloseWindow();
+}
+
+void TForm1Behaviour::ABeginExecute() {
+  transfer_->Start(HexFileName);
+}
+
+void TForm1Behaviour::Comm1RxChar(std::int32_t count) {
+  // A notification can still come in while the window is being destroyed.
+  if (!transfer_) return;
+  // Failures go on to the port's error report, the catch point of every notification.
+  transfer_->RxChar(count);
+}
+
+void TForm1Behaviour::Comm1LineLost() {
+  if (transfer_) transfer_->LineLost();
+}
+
+void TForm1Behaviour::AChangeComPortExecute() {
+  DeferredMessage = kPortNotDefinedText;
+  controls_.Post([this] { ShowDeferredMessage(); });
+}
+
+void TForm1Behaviour::ShowDeferredMessage() {
+  controls_.ShowInformation(DeferredMessage);
+  DeferredMessage.clear();
+}
+
+void TForm1Behaviour::SetProgressTotal(std::uint32_t totalParts) {
+  controls_.SetProgressTotal(totalParts);
+}
+void TForm1Behaviour::SetProgressParts(std::uint32_t partsComplete) {
+  controls_.SetProgressParts(partsComplete);
+}
+void TForm1Behaviour::ShowProgress() {
+  controls_.ShowProgress();
+}
+void TForm1Behaviour::HideProgress() {
+  controls_.HideProgress();
+}
+
+void TForm1Behaviour::SetControlsEnabled(bool enabled) {
+  controls_.SetEnabled(Control::Begin, enabled);
+  controls_.SetEnabled(Control::SelectFile, enabled);
+  controls_.SetEnabled(Control::PortButton, enabled);
+}
+
+void TForm1Behaviour::ShowPrompt() {
+  controls_.ShowPrompt();
+}
+void TForm1Behaviour::HidePrompt() {
+  controls_.HidePrompt();
+}
+void TForm1Behaviour::ShowInformation(const std::string& text) {
+  controls_.ShowInformation(text);
+}
+
+}  // namespace ui

@@ -1,0 +1,56 @@
+#include "behaviour_rig.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace behaviourtest {
+
+BehaviourRig::BehaviourRig() : startDir_(std::filesystem::current_path()) {
+  std::string pattern = (std::filesystem::path(::testing::TempDir()) / "window.XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+  folder_ = pattern;
+}
+
+BehaviourRig::~BehaviourRig() {
+  if (form) form->FormDestroy();
+  form.reset();
+  std::filesystem::current_path(startDir_);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder_, ignored);
+}
+
+void BehaviourRig::WriteSettings(const std::string& iniText) const {
+  std::ofstream(SettingsFile(), std::ios::binary) << iniText;
+}
+
+std::string BehaviourRig::ReadSettings() const {
+  std::ifstream in(SettingsFile(), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string BehaviourRig::MakeFile(const std::string& relativeName) const {
+  const std::filesystem::path file = folder_ / relativeName;
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << ":00000001FF\n";
+  return file.string();
+}
+
+void BehaviourRig::WriteValidSettings() {
+  WriteSettings("[PortName]\nName=" + ports.front() +
+                "\n[FileName]\nName=" + MakeFile("board.hex") + "\n");
+}
+
+ui::TForm1Behaviour& BehaviourRig::Create() {
+  form = std::make_unique<ui::TForm1Behaviour>(controls, port, images, SettingsFile(),
+                                               [this] { return ports; });
+  port.target.SetOnRxChar([this](std::int32_t count) { form->Comm1RxChar(count); });
+  form->FormCreate();
+  return *form;
+}
+
+}  // namespace behaviourtest
