@@ -21,6 +21,7 @@
 #include "ui/widgets/balloon_hint.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/form2.h"
+#include "ui/widgets/frame_placement.h"
 #include "ui/widgets/glyphs.h"
 #include "ui/widgets/port_button.h"
 #include "ui/widgets/port_status_pane.h"
@@ -317,8 +318,9 @@ void TForm1::showEvent(QShowEvent* event) {
   placed_ = true;
   if (QScreen* where = screen()) {
     const QRect desktop = where->geometry();
-    const QRect outer = frameGeometry();
-    move(desktop.center() - outer.center() + pos());
+    move(CentredFramePosition(desktop, frameGeometry().size()));
+    PlaceWhenFramed(*this,
+                    [desktop](const QSize& frame) { return CentredFramePosition(desktop, frame); });
   }
 }
 

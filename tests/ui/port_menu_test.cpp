@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QProcess>
 #include <QTest>
 
 #include "ui/widgets/port_button.h"
@@ -121,6 +124,45 @@ TEST(PortButton, DoesNothingWithoutPortsOrWhenDisabled) {
   PressPortButton(form);
   EXPECT_FALSE(form.PortMenu->isVisible());
   EXPECT_FALSE(form.ToolButton2->IsDroppedDown());
+}
+
+void RealClick() {
+  ASSERT_EQ(
+      QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}),
+      0);
+}
+
+// With the real pointer of an X server: the pointer rests on the button, drops the menu down
+// and chooses an item below it. Once the menu has closed, the button must look idle again.
+TEST(PortButton, IsNotLeftHotAfterAChoiceFromItsMenu) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+    GTEST_SKIP() << "needs the pointer of an X server: tests/support/with-window-manager";
+  WindowRig rig;
+  rig.WriteValidSettings();
+  ui::TForm1& form = rig.Create();
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  ui::TPortButton& button = *form.ToolButton2;
+  QCursor::setPos(form.mapToGlobal(QPoint(200, 80)));  // over the empty band
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !button.underMouse(); }, 5000));
+  const QImage idle = uitest::GrabPixels(button);
+
+  const QPoint onButton(20, 12);
+  QCursor::setPos(button.mapToGlobal(onButton));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return button.underMouse(); }, 5000));
+  ASSERT_NE(uitest::GrabPixels(button), idle) << "the pointer makes it hot";
+  RealClick();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PortMenu->isVisible(); }, 5000));
+
+  QAction* second = form.PortMenu->actions().at(1);
+  const QPoint onItem = form.PortMenu->actionGeometry(second).center();
+  QCursor::setPos(form.PortMenu->mapToGlobal(onItem));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.PortMenu->activeAction() == second; }, 5000));
+  RealClick();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.PortMenu->isVisible(); }, 5000));
+  EXPECT_EQ(rig.port.DeviceName(), "COM2");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return uitest::GrabPixels(button) == idle; }, 2000))
+      << "still drawn hot with the pointer away from it";
 }
 
 TEST(PortButton, TheMenuMovesLeftWhereItWouldLeaveTheWorkArea) {

@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "ui/widgets/app_icon.h"
+#include "ui/widgets/frame_placement.h"
 #include "ui/widgets/system_colors.h"
 #include "ui/widgets/x11_taskbar.h"
 
@@ -97,13 +98,16 @@ void TForm2::Hide() {
 void TForm2::showEvent(QShowEvent* event) {
   if (!placed_ && mainWindow_) {
     placed_ = true;
-    // The prompt's own frame is not known before it is mapped; it has the same decoration
-    // as the main window, so that window's frame widths stand in for it.
+    // Until the prompt is framed, the main window's frame widths stand in for its own: it has
+    // the same decoration. Once framed it is placed exactly.
     const QRect mainFrame = mainWindow_->frameGeometry();
     const QRect mainClient = mainWindow_->geometry();
     const QSize frame(kClientWidth + mainFrame.width() - mainClient.width(),
                       kClientHeight + mainFrame.height() - mainClient.height());
     move(PromptPosition(mainFrame, frame));
+    PlaceWhenFramed(*this, [main = mainWindow_](const QSize& ownFrame) {
+      return PromptPosition(main ? main->frameGeometry() : QRect(), ownFrame);
+    });
   }
   QWidget::showEvent(event);
 }

@@ -1,5 +1,6 @@
 #include "ui/widgets/port_button.h"
 
+#include <QCursor>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -52,6 +53,9 @@ void TPortButton::DropDown() {
 void TPortButton::MenuClosed() {
   droppedDown_ = false;
   sinceClosed_.start();
+  // The open menu held the pointer, so no leave reached the button, and none comes when the
+  // menu closes with the pointer elsewhere: it would stay drawn hot until passed over again.
+  if (!rect().contains(mapFromGlobal(QCursor::pos()))) setAttribute(Qt::WA_UnderMouse, false);
   update();
 }
 
