@@ -9,17 +9,11 @@ namespace {
 
 using behaviourtest::BehaviourRig;
 
-std::vector<std::uint8_t> Image(std::size_t size) {
-  std::vector<std::uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
-  return bytes;
-}
-
 class DownloadView : public ::testing::Test {
  protected:
   void SetUp() override {
     rig.WriteValidSettings();
-    rig.images.SetImage(Image(1000));  // 7 full blocks and one short one
+    rig.images.SetImage(transfer::testing::PatternImage(1000));  // 7 full blocks and one short one
     rig.Create();
     rig.form->PortMenuItemClick("COM1");
   }
@@ -56,7 +50,7 @@ TEST_F(DownloadView, ControlsAreSwitchedOffFromTheHelloUntilTheEnd) {
       parts.push_back(controls.progressParts);
   }
   EXPECT_TRUE(target.Finished());
-  const std::vector<std::uint8_t> sent = Image(1000);
+  const std::vector<std::uint8_t> sent = transfer::testing::PatternImage(1000);
   ASSERT_EQ(target.Image().size(), 8u * 128);
   EXPECT_TRUE(std::equal(sent.begin(), sent.end(), target.Image().begin()));
   EXPECT_TRUE(controls.DownloadControlsEnabled());

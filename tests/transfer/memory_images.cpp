@@ -48,4 +48,10 @@ std::unique_ptr<ImageStream> MemoryImages::OpenImage(const std::string& hexFileN
   return std::make_unique<MemoryStream>(image_, openStreams_, journal_, readFailure_);
 }
 
+std::vector<std::uint8_t> PatternImage(std::size_t size) {
+  std::vector<std::uint8_t> bytes(size);
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
+  return bytes;
+}
+
 }  // namespace transfer::testing

@@ -12,6 +12,9 @@
 namespace transfer::testing {
 
 // Images held in memory: every OpenImage "converts" afresh, handing out the current bytes.
+// size bytes of a pattern that never repeats within a block, so that a misplaced block shows.
+std::vector<std::uint8_t> PatternImage(std::size_t size);
+
 class MemoryImages : public ImageSource {
  public:
   explicit MemoryImages(Journal* journal = nullptr) : journal_(journal) {}

@@ -23,17 +23,11 @@ Controls Enabled(const ui::TForm1& form) {
           form.ToolButton2->isEnabled(), form.ToolButton4->isEnabled()};
 }
 
-std::vector<std::uint8_t> Image(std::size_t size) {
-  std::vector<std::uint8_t> bytes(size);
-  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 1);
-  return bytes;
-}
-
 class WindowDownload : public ::testing::Test {
  protected:
   void SetUp() override {
     rig.WriteValidSettings();
-    rig.images.SetImage(Image(1000));  // 7 full blocks and one short one
+    rig.images.SetImage(transfer::testing::PatternImage(1000));  // 7 full blocks and one short one
     rig.Create();
     prompt = std::make_unique<ui::TForm2>(rig.form.get());
     rig.form->SetPromptWindow(prompt.get());
