@@ -1,4 +1,4 @@
-// Download timing: loader-flash against a paced loader-sim, compared with the time the bytes
+// Download timing: zagruzchik-flash against a paced zagruzchik-sim, compared with the time the bytes
 // need on the line, and the lock-step round trips per second on an unpaced line. The same
 // runs with a plain blocking loop on one thread show what the machine itself allows. Paced
 // runs alternate between the two, and the medians are printed; CPU is the kernel's task clock
@@ -6,7 +6,7 @@
 //
 // usage: bench_download [--size BYTES] [--unpaced-size BYTES] [--burst N] [--runs N]
 //                       [--no-reference]
-// --burst N makes the simulated line hand bytes on in groups (see loader-sim --help).
+// --burst N makes the simulated line hand bytes on in groups (see zagruzchik-sim --help).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -62,7 +62,7 @@ Result Flash(const std::string& folder, const std::string& hexFile, bool paced, 
   if (!paced) simArgv.push_back("--no-pace");
   ChildProcess sim(simArgv, folder);
   const std::optional<std::string> path = sim.ReadLine(std::chrono::seconds(30));
-  if (!path) throw std::runtime_error("loader-sim printed no path: " + sim.Err());
+  if (!path) throw std::runtime_error("zagruzchik-sim printed no path: " + sim.Err());
   Result result;
   const Clock::time_point start = Clock::now();
   if (blocking) {
@@ -73,16 +73,16 @@ Result Flash(const std::string& folder, const std::string& hexFile, bool paced, 
     std::unique_ptr<bench::TaskClock> clock;
     ChildProcess flash({LOADER_FLASH, "--port", *path, hexFile}, folder,
                        [&](pid_t pid) { clock = std::make_unique<bench::TaskClock>(pid); });
-    if (flash.Wait(kBound) != 0) throw std::runtime_error("loader-flash failed: " + flash.Err());
+    if (flash.Wait(kBound) != 0) throw std::runtime_error("zagruzchik-flash failed: " + flash.Err());
     result.cpu = clock->Seconds();
   }
   result.wall = Seconds(Clock::now() - start).count();
   if (sim.Wait(std::chrono::seconds(30)) != 0)
-    throw std::runtime_error("loader-sim did not receive the image: " + sim.Err());
+    throw std::runtime_error("zagruzchik-sim did not receive the image: " + sim.Err());
   const std::size_t at = sim.Err().find("sent ");
   if (at == std::string::npos || std::sscanf(sim.Err().c_str() + at, "sent %llu bytes in %lf s",
                                              &result.sent, &result.download) != 2)
-    throw std::runtime_error("no summary from loader-sim: " + sim.Err());
+    throw std::runtime_error("no summary from zagruzchik-sim: " + sim.Err());
   return result;
 }
 
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
         std::printf(
             "  run %zu %-14s download %.3f s (%+.2f%%), %llu bytes on the line, CPU %.3f s "
             "= %.1f us a byte\n",
-            run, blocking ? "blocking loop" : "loader-flash", r.download,
+            run, blocking ? "blocking loop" : "zagruzchik-flash", r.download,
             (r.download / limit - 1) * 100, r.sent, r.cpu, r.MicrosecondsPerByte());
         ratio[blocking].push_back(r.download / limit);
         cpuPerByte[blocking].push_back(r.MicrosecondsPerByte());
@@ -165,12 +165,12 @@ int main(int argc, char** argv) {
       std::printf(
           "  median %-14s download %.4f x limit (%+.2f%%), CPU %.1f us a byte, %.2f%% of "
           "one core\n",
-          blocking ? "blocking loop" : "loader-flash", Median(ratio[blocking]),
+          blocking ? "blocking loop" : "zagruzchik-flash", Median(ratio[blocking]),
           (Median(ratio[blocking]) - 1) * 100, Median(cpuPerByte[blocking]),
           Median(share[blocking]));
     }
     if (reference)
-      std::printf("  loader-flash CPU a byte = %.2f x the blocking loop's\n",
+      std::printf("  zagruzchik-flash CPU a byte = %.2f x the blocking loop's\n",
                   Median(cpuPerByte[0]) / Median(cpuPerByte[1]));
 
     const Shape unpaced(unpacedSize);
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
     for (const bool blocking : {false, reference}) {
       const Result r = Flash(dir.Path(), "bench.hex", false, blocking, burst);
       std::printf("  %-14s %.3f s = %.0f round trips/s, CPU %.3f s = %.1f us a byte\n",
-                  blocking ? "blocking loop" : "loader-flash", r.download,
+                  blocking ? "blocking loop" : "zagruzchik-flash", r.download,
                   unpaced.RoundTrips() / r.download, r.cpu, r.MicrosecondsPerByte());
       if (!blocking && !reference) break;
     }

@@ -94,7 +94,7 @@ void FlashBlocking(const std::string& portPath, const std::string& hexFile) {
   h2b::HexImageSource images;
   transfer::Download download(port, view, images);
   download.Start(hexFile);
-  // Done once the end command's echo is back, as loader-flash decides it.
+  // Done once the end command's echo is back, as zagruzchik-flash decides it.
   while (!view.finished) download.RxChar(port.WaitForBytes());
 }
 

@@ -1,4 +1,4 @@
-// Times build/h2b against srec_cat making the same image from generated HEX files and
+// Times build/zagruzchik-h2b against srec_cat making the same image from generated HEX files and
 // reports wall time, the ratio and each tool's peak memory.
 //   bench_h2b [H2B_EXECUTABLE]
 #include <fcntl.h>

@@ -10,4 +10,20 @@ namespace serial {
 // list when nothing is found or the system cannot be asked.
 std::vector<std::string> ListSerialPorts();
 
+// What the system tells of a port, for a person choosing one.
+struct PortDescription {
+  std::string name;   // as ListSerialPorts gives it
+  std::string usbId;  // "vendor:product" in hex; empty when the port is not on USB
+  std::string manufacturer;
+  std::string product;
+  std::string serialNumber;
+  std::vector<std::string> links;  // stable names that lead to the port (/dev/serial/by-id)
+};
+
+// Never throws: what cannot be found stays empty.
+PortDescription DescribeSerialPort(const std::string& name);
+
+// The description on one line: the name, then the rest that is known, separated by two spaces.
+std::string DescriptionLine(const PortDescription& description);
+
 }  // namespace serial

@@ -46,7 +46,7 @@ struct Snapshot {
 class DownloadE2E : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!SimTarget::Available()) GTEST_SKIP() << "loader-sim not built";
+    if (!SimTarget::Available()) GTEST_SKIP() << "zagruzchik-sim not built";
   }
 
   // Starts the simulator with the given faults and the program on its pseudo-terminal, with

@@ -7,7 +7,7 @@
 
 namespace apptest {
 
-// build/loader-sim as a child process: the simulated boot loader on the master side of a
+// build/zagruzchik-sim as a child process: the simulated boot loader on the master side of a
 // pseudo-terminal whose slave path it prints first.
 class SimTarget {
  public:

@@ -9,6 +9,7 @@
 #include "serial/discovery.h"
 #include "serial/posix/discovery_sysfs.h"
 #include "serial/posix/latency_timer.h"
+#include "serial/posix/port_details.h"
 
 namespace {
 
@@ -109,6 +110,41 @@ TEST_F(FakeSysfs, LatencyTimerIsReadFromTheUsbSerialPortBehindTheCharacterDevice
   EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 4, 64), -1);   // no such device
   std::ofstream(root_ / "devices/usb1/1-1/1-1:1.0/ttyUSB0/latency_timer") << "fast\n";
   EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 188, 0), -1);
+}
+
+// The USB device above the port carries the ids and strings; by-id links are matched by where
+// they lead, whatever their own names say.
+TEST_F(FakeSysfs, APortIsDescribedByItsUsbDeviceAndTheLinksThatLeadToIt) {
+  const std::string usb = "devices/pci0000:00/0000:00:14.0/usb1/1-1";
+  AddTty("ttyUSB0", usb + "/1-1:1.0/ttyUSB0");
+  AddTty("ttyS0", "devices/pnp0/00:05", "4");
+  for (const auto& [name, value] :
+       std::vector<std::pair<const char*, const char*>>{{"idVendor", "0403"},
+                                                        {"idProduct", "6001"},
+                                                        {"manufacturer", "FTDI"},
+                                                        {"product", "FT232R USB UART"},
+                                                        {"serial", "A50285BI"}})
+    std::ofstream(root_ / usb / name) << value << "\n";
+  const fs::path dev = root_ / "dev";
+  fs::create_directories(dev / "serial" / "by-id");
+  std::ofstream(dev / "ttyUSB0");
+  std::ofstream(dev / "ttyS0");
+  fs::create_symlink("../../ttyUSB0",
+                     dev / "serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+  fs::create_symlink("../../ttyS0", dev / "serial/by-id/pci-other");
+
+  const serial::PortDescription usb0 = serial::posix::DescribeSysfsPort(root_, dev, "ttyUSB0");
+  EXPECT_EQ(usb0.usbId, "0403:6001");
+  EXPECT_EQ(serial::DescriptionLine(usb0),
+            "ttyUSB0  0403:6001  FTDI  FT232R USB UART  serial A50285BI  " +
+                (dev / "serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0").string());
+
+  // No USB device above it: no ids, and the search stops at the top of sysfs.
+  std::ofstream(root_ / "idVendor") << "dead\n";
+  std::ofstream(root_ / "idProduct") << "beef\n";
+  const serial::PortDescription s0 = serial::posix::DescribeSysfsPort(root_, dev, "ttyS0");
+  EXPECT_EQ(serial::DescriptionLine(s0), "ttyS0  " + (dev / "serial/by-id/pci-other").string());
+  EXPECT_EQ(serial::DescriptionLine(serial::posix::DescribeSysfsPort(root_, dev, "ttyX")), "ttyX");
 }
 
 TEST(ListSerialPorts, EveryNameOnThisMachineIsAPortWithADevice) {

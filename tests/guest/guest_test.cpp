@@ -1,5 +1,5 @@
 // The flasher on real kernel serial drivers: inside a qemu guest on the 8250 UART and on an
-// FTDI USB adapter (ftdi_sio), with loader-sim on the host end of the line.
+// FTDI USB adapter (ftdi_sio), with zagruzchik-sim on the host end of the line.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "hex_files.h"
 
@@ -54,6 +55,36 @@ TEST(H2bTool, ReportsImageNameOrFailure) {
 
   EXPECT_EQ(RunTool("").status, 2);
   EXPECT_EQ(RunTool("a.hex b.hex").status, 2);
+}
+
+// The conventions of command-line tools: help, version, "--", a folder named as such.
+TEST(H2bTool, SpeaksLikeACommandLineTool) {
+  TempDir dir;
+  for (const char* help : {"-h", "--help"}) {
+    const Outcome outcome = RunTool(help);
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out.rfind("Usage: zagruzchik-h2b [OPTION]... HEXFILE\n", 0), 0u)
+        << outcome.out;
+    EXPECT_FALSE(Exists("--help.BIN"));
+  }
+  EXPECT_EQ(RunTool("--version").out, "zagruzchik-h2b 1.0\n");
+
+  Outcome outcome = RunTool("--bogus app.hex");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err,
+            "zagruzchik-h2b: unknown option: --bogus\nUsage: zagruzchik-h2b [OPTION]... HEXFILE\n"
+            "Try 'zagruzchik-h2b --help' for more information.\n");
+
+  // After "--" a name that starts with a dash is a file.
+  WriteFile("-app.hex", DataRecord(0, {0x42}));
+  outcome = RunTool("-- -app.hex");
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(ReadFile("-app.BIN"), Bytes({0x42}));
+
+  std::filesystem::create_directory("folder.hex");
+  outcome = RunTool("folder.hex");
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "Cannot open file \"" + dir.Path() + "/folder.hex\". Is a directory\n");
 }
 
 }  // namespace

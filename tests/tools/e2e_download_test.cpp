@@ -1,9 +1,11 @@
-// loader-flash against loader-sim on a pseudo-terminal: whole downloads as the target sees
+// zagruzchik-flash against zagruzchik-sim on a pseudo-terminal: whole downloads as the target sees
 // them, and every way a download can fail ending in exit status 1 with its message.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <filesystem>
 
 #include "child_process.h"
 #include "hex_files.h"
@@ -41,7 +43,7 @@ class Flashing : public ::testing::Test {
     ChildProcess sim(simArgv, dir_.Path());
     const std::optional<std::string> path = sim.ReadLine(kChildBound);
     if (!path) {
-      ADD_FAILURE() << "loader-sim printed no path: " << sim.Err();
+      ADD_FAILURE() << "zagruzchik-sim printed no path: " << sim.Err();
       return {};
     }
     std::vector<std::string> flashArgv = {kLoaderFlash, "--port", *path};
@@ -176,9 +178,71 @@ TEST_F(Flashing, RefusesWhatItCannotDo) {
   EXPECT_EQ(noPort, 1);
   EXPECT_THAT(noPortErr, HasSubstr("Specified device not found (/dev/no-such-tty)."));
 
+  // Named as typed in full, not as the converter's "" for no file.
   const auto [noHex, noHexErr] = flash({"--port", "/dev/no-such-tty", "missing.hex"});
   EXPECT_EQ(noHex, 1);
-  EXPECT_THAT(noHexErr, HasSubstr("Cannot open file"));
+  EXPECT_EQ(noHexErr,
+            "Cannot open file \"" + dir_.Path() + "/missing.hex\". No such file or directory\n");
+  const auto [dashed, dashedErr] = flash({"--port", "ttyX", "--", "-app.hex"});
+  EXPECT_EQ(dashed, 1);
+  EXPECT_THAT(dashedErr, HasSubstr("/-app.hex\". No such file or directory"));
+
+  const auto [unknown, unknownErr] = flash({"--port", "ttyX", "--speed", "9600", "app.hex"});
+  EXPECT_EQ(unknown, 2);
+  EXPECT_THAT(unknownErr, HasSubstr("zagruzchik-flash: unknown option: --speed\nUsage: "));
+}
+
+TEST_F(Flashing, HelpAndVersionGoToStandardOutput) {
+  ChildProcess help({kLoaderFlash, "--help"}, dir_.Path());
+  EXPECT_EQ(help.Wait(kChildBound), 0);
+  EXPECT_THAT(help.Out(), ::testing::StartsWith("Usage: zagruzchik-flash --port NAME"));
+  EXPECT_THAT(help.Out(), HasSubstr("--list-ports"));
+  ChildProcess version({kLoaderFlash, "--version"}, dir_.Path());
+  EXPECT_EQ(version.Wait(kChildBound), 0);
+  EXPECT_EQ(version.Out(), "zagruzchik-flash 1.0\n");
+}
+
+// The percentages as printed to a log: forward only, to 100 % at the end.
+std::vector<int> Percentages(const std::string& err) {
+  std::vector<int> values;
+  std::size_t at = 0;
+  for (std::size_t end; (end = err.find("%\n", at)) != std::string::npos; at = end + 2) {
+    const std::size_t start = err.rfind('\n', end);
+    values.push_back(std::stoi(err.substr(start == std::string::npos ? 0 : start + 1)));
+  }
+  return values;
+}
+
+TEST_F(Flashing, ProgressReachesAHundredAndNeverGoesBack) {
+  // Shorter than one block: no part of it counts until the end.
+  WriteHex(RandomImage(100));
+  Outcome outcome = Run({});
+  ASSERT_EQ(outcome.flash, 0) << outcome.flashErr;
+  EXPECT_EQ(Percentages(outcome.flashErr), (std::vector<int>{0, 100}));
+
+  WriteHex(RandomImage(1000));
+  outcome = Run({});
+  ASSERT_EQ(outcome.flash, 0) << outcome.flashErr;
+  EXPECT_EQ(Percentages(outcome.flashErr), (std::vector<int>{0, 14, 29, 43, 57, 71, 86, 100}));
+
+  outcome = Run({"--wrong-reply-at", "6"});
+  EXPECT_EQ(outcome.flash, 1);
+  const std::vector<int> values = Percentages(outcome.flashErr);
+  EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << outcome.flashErr;
+  EXPECT_GT(values.back(), 0) << "no 0 % after the wrong reply";
+}
+
+TEST_F(Flashing, APortNamedByALinkIsTheLinkedPort) {
+  const Bytes image = RandomImage(300);
+  WriteHex(image);
+  ChildProcess sim({kLoaderSim, "--no-pace", "--expect", "app.BIN"}, dir_.Path());
+  const std::optional<std::string> path = sim.ReadLine(kChildBound);
+  ASSERT_TRUE(path) << sim.Err();
+  const std::string link = dir_.Path() + "/usb-Adapter_A1-if00-port0";
+  std::filesystem::create_symlink(*path, link);
+  ChildProcess flash({kLoaderFlash, "--port", link, "app.hex"}, dir_.Path());
+  EXPECT_EQ(flash.Wait(kChildBound), 0) << flash.Err();
+  EXPECT_EQ(sim.Wait(kChildBound), 0) << sim.Err();
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// loader-sim as the oracle of the end-to-end tests: the test plays the flasher on the
+// zagruzchik-sim as the oracle of the end-to-end tests: the test plays the flasher on the
 // pseudo-terminal and checks echo, replies and the image byte by byte.
 #include <fcntl.h>
 #include <gmock/gmock.h>
@@ -81,7 +81,7 @@ Bytes DataPacket(std::uint16_t address, const Bytes& block) {
 
 class Simulator : public ::testing::Test {
  protected:
-  // Starts loader-sim, connects and takes the hello.
+  // Starts zagruzchik-sim, connects and takes the hello.
   void Start(std::vector<std::string> options, std::uint8_t hello = 0x55, bool paced = false) {
     if (!paced) options.insert(options.begin(), "--no-pace");
     options.insert(options.begin(), kLoaderSim);

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
   const QString folder = argc > 1 ? QDir(QString::fromLocal8Bit(argv[1])).absolutePath()
                                   : QDir::current().absoluteFilePath(QStringLiteral("docs"));
   if (!SimTarget::Available()) {
-    std::fprintf(stderr, "app-screenshots: loader-sim is not built\n");
+    std::fprintf(stderr, "app-screenshots: zagruzchik-sim is not built\n");
     return 2;
   }
   const bool ok = PromptPicture(folder) && WrongReplyPicture(folder);

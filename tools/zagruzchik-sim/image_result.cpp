@@ -29,7 +29,7 @@ void WriteFile(const std::string& name, const std::uint8_t* data, std::size_t si
 }
 
 bool Differs(const std::string& what) {
-  std::cerr << "loader-sim: " << what << "\n";
+  std::cerr << "zagruzchik-sim: " << what << "\n";
   return true;
 }
 

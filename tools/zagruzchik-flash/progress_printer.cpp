@@ -39,8 +39,14 @@ void ProgressPrinter::Hide() {
   std::fflush(out_);
 }
 
+void ProgressPrinter::Complete() {
+  parts_ = total_;
+  percent_ = 100;
+  Print();
+}
+
 void ProgressPrinter::Print() {
-  if (!visible_ || static_cast<int>(percent_) == printed_) return;
+  if (!visible_ || static_cast<int>(percent_) <= printed_) return;
   printed_ = static_cast<int>(percent_);
   if (terminal_) {
     const unsigned filled = percent_ * kBarWidth / 100;

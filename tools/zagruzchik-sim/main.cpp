@@ -1,4 +1,4 @@
-// loader-sim: the target's boot loader on the far side of a serial line, for testing and
+// zagruzchik-sim: the target's boot loader on the far side of a serial line, for testing and
 // measuring the flasher without hardware.
 #include <csignal>
 #include <cstdio>
@@ -12,16 +12,7 @@ int main(int argc, char** argv) {
   // Past a file-size limit a write then fails with its message instead of killing us.
   std::signal(SIGXFSZ, SIG_IGN);
   sim::Options options;
-  try {
-    options = sim::ParseOptions(argc, argv);
-  } catch (const sim::UsageError& error) {
-    std::fprintf(stderr, "loader-sim: %s\n%s", error.what(), sim::kUsage);
-    return 2;
-  }
-  if (options.help) {
-    std::fputs(sim::kUsage, stdout);
-    return 0;
-  }
+  if (const auto done = sim::ParseOptions(argc, argv, options)) return *done;
   try {
     sim::Line line =
         options.port.empty() ? sim::Line::CreatePty() : sim::Line::OpenDevice(options.port);
@@ -31,7 +22,7 @@ int main(int argc, char** argv) {
     }
     return sim::Session(options, line).Run();
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "loader-sim: %s\n", error.what());
+    std::fprintf(stderr, "zagruzchik-sim: %s\n", error.what());
     return 3;
   }
 }

@@ -6,7 +6,8 @@
 namespace flash {
 
 // The download's progress as text: a redrawn bar with the percentage on a terminal, one
-// line per new percentage otherwise (logs, pipes). Percentages as the window's bar has them.
+// line per new percentage otherwise (logs, pipes). Percentages as the window's bar has them,
+// printed only forward: the reset after a wrong reply prints no 0 %.
 class ProgressPrinter {
  public:
   ProgressPrinter(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
@@ -15,6 +16,8 @@ class ProgressPrinter {
   void SetParts(std::uint32_t partsComplete);
   void Show();
   void Hide();
+  // The whole image is through: 100 %, also for an image shorter than one part.
+  void Complete();
 
  private:
   void Print();

@@ -30,7 +30,7 @@ int Session::Run() {
     out_.WriteDue(line_.Fd());
     if (hangUpWhenSent_ && out_.Empty()) {
       line_.HangUp();
-      std::fprintf(stderr, "loader-sim: hung up after packet %d\n", answered_);
+      std::fprintf(stderr, "zagruzchik-sim: hung up after packet %d\n", answered_);
       return 0;
     }
     if (result_ && out_.Empty() && (!line_.IsPty() || Clock::now() >= lingerUntil_)) break;
@@ -104,7 +104,7 @@ std::uint8_t Session::Reply(std::uint8_t correct, int number) const {
 void Session::PrintSummary() const {
   using Seconds = std::chrono::duration<double>;
   std::fprintf(stderr,
-               "loader-sim: %zu blocks received; sent %llu bytes in %.6f s, line time %.6f s\n",
+               "zagruzchik-sim: %zu blocks received; sent %llu bytes in %.6f s, line time %.6f s\n",
                loader_.Blocks(), static_cast<unsigned long long>(out_.BytesSent()),
                Seconds(out_.SendingSpan()).count(), Seconds(LineTime(out_.BytesSent())).count());
 }

@@ -3,17 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace sim {
+#include "command_line.h"
 
-// A mistake on the command line; main prints it with the usage text and exits 2.
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace sim {
 
 // Packet numbers count the flasher's packets from 1 (the synchronisation command);
 // number 0 stands for the hello.
@@ -30,11 +25,15 @@ struct Options {
   std::optional<int> hangupAfter;
   std::vector<std::uint8_t> noise;
   bool bit7 = false;
-  bool help = false;
 };
 
-Options ParseOptions(int argc, char** argv);
+extern const cli::Program kProgram;
 
-extern const char* const kUsage;
+// The options of a parsed command line. Throws cli::UsageError.
+Options OptionsOf(const cli::CommandLine& line);
+
+// Parses argv: the options, or the exit code when the program ends here (help, version, a
+// usage error, all printed already).
+std::optional<int> ParseOptions(int argc, char** argv, Options& options);
 
 }  // namespace sim

@@ -20,13 +20,16 @@ class ConsoleView : public transfer::View {
   void SetProgressTotal(std::uint32_t totalParts) override { progress_.SetTotal(totalParts); }
   void SetProgressParts(std::uint32_t parts) override { progress_.SetParts(parts); }
   void ShowProgress() override { progress_.Show(); }
-  void HideProgress() override { progress_.Hide(); }
+  // The ending decides: a finished download shows 100 % first.
+  void HideProgress() override {}
   void SetControlsEnabled(bool) override {}
   void ShowPrompt() override;
   void HidePrompt() override {}
   void ShowInformation(const std::string& text) override { onNotice_(text); }
   // Other endings come with their notice or their failure.
   void DownloadEnded(transfer::Ending how) override {
+    if (how == transfer::Ending::Finished) progress_.Complete();
+    progress_.Hide();
     if (how == transfer::Ending::Finished) onFinished_();
   }
 

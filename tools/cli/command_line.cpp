@@ -1,0 +1,89 @@
+#include "command_line.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace cli {
+
+const char* const kVersion = LOADER_VERSION;
+
+std::optional<std::string> CommandLine::Value(const std::string& name) const {
+  const auto found = options.find(name);
+  if (found == options.end()) return std::nullopt;
+  return found->second;
+}
+
+CommandLine Parse(int argc, char* const* argv, std::initializer_list<OptionSpec> specs) {
+  CommandLine parsed;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+      parsed.operands.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      parsed.options["help"] = "";
+      continue;
+    }
+    if (arg == "--version") {
+      parsed.options["version"] = "";
+      continue;
+    }
+    if (arg.substr(0, 2) != "--") throw UsageError("unknown option: " + std::string(arg));
+    const std::string_view body = arg.substr(2);
+    const auto equals = body.find('=');
+    const std::string name(body.substr(0, equals));
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& candidate : specs) {
+      if (name == candidate.name) spec = &candidate;
+    }
+    if (!spec) throw UsageError("unknown option: --" + name);
+    if (!spec->takesValue) {
+      if (equals != std::string_view::npos) throw UsageError("--" + name + " takes no value");
+      parsed.options[name] = "";
+    } else if (equals != std::string_view::npos) {
+      parsed.options[name] = std::string(body.substr(equals + 1));
+    } else if (i + 1 < argc) {
+      parsed.options[name] = argv[++i];
+    } else {
+      throw UsageError("--" + name + " needs a value");
+    }
+  }
+  return parsed;
+}
+
+std::string HelpText(const Program& program) {
+  return std::string("Usage: ") + program.name + " " + program.synopsis + "\n" +
+         program.description;
+}
+
+void PrintUsageError(const Program& program, const std::string& message) {
+  std::fprintf(stderr, "%s: %s\nUsage: %s %s\nTry '%s --help' for more information.\n",
+               program.name, message.c_str(), program.name, program.synopsis, program.name);
+}
+
+std::optional<int> ParseOrExit(const Program& program, int argc, char* const* argv,
+                               std::initializer_list<OptionSpec> specs, CommandLine& parsed) {
+  try {
+    parsed = Parse(argc, argv, specs);
+  } catch (const UsageError& error) {
+    PrintUsageError(program, error.what());
+    return 2;
+  }
+  if (parsed.Has("help")) {
+    std::fputs(HelpText(program).c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  if (parsed.Has("version")) {
+    std::printf("%s %s\n", program.name, kVersion);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace cli

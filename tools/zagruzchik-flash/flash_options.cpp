@@ -1,0 +1,73 @@
+#include "flash_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace flash {
+
+const cli::Program kFlashProgram{
+    "zagruzchik-flash",
+    "--port NAME [--timeout SECONDS] HEXFILE\n   or: zagruzchik-flash --list-ports",
+    "Converts HEXFILE into its binary image in the current folder and downloads it into the\n"
+    "target's boot loader at 10400 bit/s. Switch the target's power on when asked.\n"
+    "\n"
+    "Options:\n"
+    "      --port NAME        the serial port: a device path, a /dev/serial/by-id link or a\n"
+    "                         name under /dev (ttyUSB0)\n"
+    "      --timeout SECONDS  give up when the line stays silent that long\n"
+    "      --list-ports       list the serial ports present, one a line: the name for --port,\n"
+    "                         then what the system tells of the adapter\n"
+    "  -h, --help             show this help and exit\n"
+    "      --version          show the version and exit\n"
+    "\n"
+    "Exit status: 0 downloaded, 1 failed, 2 usage, 130 interrupted (143 terminated).\n"};
+
+namespace {
+
+double Seconds(const std::string& text) {
+  char* end = nullptr;
+  errno = 0;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value <= 0 ||
+      value > 1e6)
+    throw cli::UsageError("--timeout: not a number of seconds: " + text);
+  return value;
+}
+
+}  // namespace
+
+FlashOptions FlashOptionsOf(const cli::CommandLine& line) {
+  FlashOptions options;
+  options.listPorts = line.Has("list-ports");
+  if (options.listPorts) {
+    if (line.Has("port") || !line.operands.empty())
+      throw cli::UsageError("--list-ports takes no port and no HEX file");
+    return options;
+  }
+  options.port = line.Value("port").value_or("");
+  if (const auto timeout = line.Value("timeout")) options.timeoutSeconds = Seconds(*timeout);
+  if (options.port.empty()) throw cli::UsageError("no --port given");
+  if (line.operands.empty()) throw cli::UsageError("no HEX file given");
+  if (line.operands.size() > 1)
+    throw cli::UsageError("more than one HEX file: " + line.operands[1]);
+  options.hexFile = line.operands.front();
+  return options;
+}
+
+std::optional<int> ParseFlashOptions(int argc, char** argv, FlashOptions& options) {
+  cli::CommandLine line;
+  if (const auto done =
+          cli::ParseOrExit(kFlashProgram, argc, argv,
+                           {{"port", true}, {"timeout", true}, {"list-ports", false}}, line))
+    return done;
+  try {
+    options = FlashOptionsOf(line);
+  } catch (const cli::UsageError& error) {
+    cli::PrintUsageError(kFlashProgram, error.what());
+    return 2;
+  }
+  return std::nullopt;
+}
+
+}  // namespace flash

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "command_line.h"
+
+namespace flash {
+
+extern const cli::Program kFlashProgram;
+
+struct FlashOptions {
+  std::string port;  // a path (a /dev/serial/by-id link too), or a name under /dev
+  std::string hexFile;
+  std::optional<double> timeoutSeconds;  // none: wait for the target forever
+  bool listPorts = false;
+};
+
+// The options of a parsed command line. Throws cli::UsageError.
+FlashOptions FlashOptionsOf(const cli::CommandLine& line);
+
+// Parses argv: the options, or the exit code when the program ends here (help, version, a
+// usage error, all printed already).
+std::optional<int> ParseFlashOptions(int argc, char** argv, FlashOptions& options);
+
+}  // namespace flash

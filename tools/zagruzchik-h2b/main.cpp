@@ -1,0 +1,54 @@
+// zagruzchik-h2b HEXFILE: converts an Intel HEX file into its binary image in the current
+// folder and prints the image's name, so that an image can be checked without a target.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "command_line.h"
+#include "h2b/convert_hex_file.h"
+#include "h2b/file_errors.h"
+
+namespace {
+
+const cli::Program kProgram{
+    "zagruzchik-h2b", "[OPTION]... HEXFILE",
+    "Converts the Intel HEX file HEXFILE into its flat binary image in the current folder,\n"
+    "exactly as the loader does before a download, and prints the image's name.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "\n"
+    "Exit status: 0 converted, 1 failed, 2 usage.\n"};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Past a file-size limit a write then fails with its message instead of killing us.
+  std::signal(SIGXFSZ, SIG_IGN);
+  cli::CommandLine line;
+  if (const auto done = cli::ParseOrExit(kProgram, argc, argv, {}, line)) return *done;
+  if (line.operands.size() != 1) {
+    cli::PrintUsageError(
+        kProgram, line.operands.empty() ? "no HEX file given" : "more than one HEX file given");
+    return 2;
+  }
+  const std::string& hexFile = line.operands.front();
+  try {
+    // The converter takes anything but a file for a missing file; a folder is told as such.
+    struct stat status;
+    if (::stat(hexFile.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+      throw h2b::FileError("Cannot open", hexFile, EISDIR);
+    const std::string image = h2b::ConvertHexFile(hexFile);
+    if (image.empty()) throw h2b::FileError("Cannot open", hexFile, ENOENT);
+    std::printf("%s\n", image.c_str());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
+}
