@@ -85,7 +85,7 @@ TForm1::TForm1(TForm1Setup setup)
   }
   behaviour_ = std::make_unique<TForm1Behaviour>(
       *this, *port, *images,
-      setup.SettingsFile.empty() ? DefaultSettingsPath() : setup.SettingsFile,
+      setup.SettingsFile.empty() ? DefaultSettingsStore() : TSettingsStore(setup.SettingsFile),
       setup.ListPorts ? std::move(setup.ListPorts) : &serial::ListSerialPorts);
 
   CreateActions();

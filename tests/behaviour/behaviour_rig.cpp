@@ -46,8 +46,8 @@ void BehaviourRig::WriteValidSettings() {
 }
 
 ui::TForm1Behaviour& BehaviourRig::Create() {
-  form = std::make_unique<ui::TForm1Behaviour>(controls, port, images, SettingsFile(),
-                                               [this] { return ports; });
+  form = std::make_unique<ui::TForm1Behaviour>(
+      controls, port, images, ui::TSettingsStore(SettingsFile()), [this] { return ports; });
   port.target.SetOnRxChar([this](std::int32_t count) { form->Comm1RxChar(count); });
   form->FormCreate();
   return *form;

@@ -179,10 +179,33 @@ TEST_F(SettingsFile, RewriteKeepsTheFilesModeAndSymbolicLink) {
 }
 
 TEST(SettingsPath, IsTheExecutablesPathWithIniForItsExtension) {
-  EXPECT_EQ(ui::SettingsPathFor("/work/build/loader"), "/work/build/loader.ini");
+  EXPECT_EQ(ui::SettingsPathFor("/work/build/zagruzchik"), "/work/build/zagruzchik.ini");
   EXPECT_EQ(ui::SettingsPathFor("/opt/tools/loader.exe"), "/opt/tools/loader.ini");
   EXPECT_EQ(ui::SettingsPathFor("/opt/v1.2/loader"), "/opt/v1.2/loader.ini");
+  // The tests run from the build tree, which is writable.
   EXPECT_EQ(ui::DefaultSettingsPath(), fs::read_symlink("/proc/self/exe").string() + ".ini");
+}
+
+TEST(SettingsPath, AnInstalledProgramKeepsThemInTheUsersConfigurationFolder) {
+  EXPECT_EQ(ui::ChooseSettingsPath("/media/stick/zagruzchik", true, "/home/u/.cfg", "/home/u"),
+            "/media/stick/zagruzchik.ini");
+  EXPECT_EQ(ui::ChooseSettingsPath("/usr/bin/zagruzchik", false, "/home/u/.cfg", "/home/u"),
+            "/home/u/.cfg/zagruzchik/zagruzchik.ini");
+  EXPECT_EQ(ui::ChooseSettingsPath("/usr/bin/zagruzchik", false, "", "/home/u"),
+            "/home/u/.config/zagruzchik/zagruzchik.ini");
+  EXPECT_EQ(ui::ChooseSettingsPath("/usr/bin/zagruzchik", false, "cfg", "/home/u"),
+            "/home/u/.config/zagruzchik/zagruzchik.ini")
+      << "a relative XDG_CONFIG_HOME is ignored";
+}
+
+TEST_F(SettingsFile, TheFirstWriteCreatesTheConfigurationFolder) {
+  const fs::path file = ui::UserSettingsPath("", (folder_ / "home").string());
+  ui::TSettingsStore store(file, true);
+  EXPECT_FALSE(store.HasSection("PortName"));
+  EXPECT_FALSE(fs::exists(folder_ / "home")) << "reading creates nothing";
+  store.WriteValue("PortName", "Name", "ttyUSB0");
+  EXPECT_EQ(store.ReadValue("PortName", "Name", ""), "ttyUSB0");
+  EXPECT_TRUE(fs::is_regular_file(folder_ / "home/.config/zagruzchik/zagruzchik.ini"));
 }
 
 }  // namespace

@@ -20,10 +20,10 @@ std::string FileNamePart(const std::string& path) {
 }
 
 TForm1Behaviour::TForm1Behaviour(TForm1Controls& controls, serial::TPortDevice& port,
-                                 transfer::ImageSource& images, std::filesystem::path settingsFile,
+                                 transfer::ImageSource& images, TSettingsStore settings,
                                  std::function<std::vector<std::string>()> listPorts)
     : Comm1(port),
-      RegIniFile1(std::move(settingsFile)),
+      RegIniFile1(std::move(settings)),
       controls_(controls),
       images_(images),
       listPorts_(std::move(listPorts)) {}

@@ -28,7 +28,7 @@ std::string FileNamePart(const std::string& path);
 class TForm1Behaviour : public transfer::View {
  public:
   TForm1Behaviour(TForm1Controls& controls, serial::TPortDevice& port,
-                  transfer::ImageSource& images, std::filesystem::path settingsFile,
+                  transfer::ImageSource& images, TSettingsStore settings,
                   std::function<std::vector<std::string>()> listPorts);
   ~TForm1Behaviour() override;
   TForm1Behaviour(const TForm1Behaviour&) = delete;

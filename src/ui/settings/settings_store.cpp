@@ -1,11 +1,13 @@
 #include "ui/settings/settings_store.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 
@@ -124,6 +126,9 @@ void TSettingsStore::WriteValue(const std::string& section, const std::string& k
   const auto text = Load(target);
   std::optional<TIniText> ini;
   if (text) ini.emplace(*text);
+  // The user's configuration folder may not exist before the first setting is written.
+  std::error_code noFolder;
+  if (ini && createFolder_) fs::create_directories(target.parent_path(), noFolder);
   if (!ini || !ini->Set(section, key, value) || !ReplaceFile(target, ini->Text()))
     throw ESettingsError("Unable to write to " + file_.string());
 }
@@ -133,12 +138,48 @@ fs::path SettingsPathFor(const fs::path& executable) {
   return settings.replace_extension(".ini");
 }
 
-fs::path DefaultSettingsPath() {
+fs::path UserSettingsPath(const std::string& xdgConfigHome, const std::string& home) {
+  // The base directory specification ignores a relative XDG_CONFIG_HOME.
+  const fs::path base = !xdgConfigHome.empty() && fs::path(xdgConfigHome).is_absolute()
+                            ? fs::path(xdgConfigHome)
+                            : fs::path(home) / ".config";
+  return base / kSettingsFolder / (std::string(kSettingsFolder) + ".ini");
+}
+
+fs::path ChooseSettingsPath(const fs::path& executable, bool besideWritable,
+                            const std::string& xdgConfigHome, const std::string& home) {
+  return besideWritable ? SettingsPathFor(executable) : UserSettingsPath(xdgConfigHome, home);
+}
+
+namespace {
+
+fs::path RunningExecutable() {
   std::error_code error;
   fs::path executable = fs::read_symlink("/proc/self/exe", error);
   // Without /proc the program's own name is unknown; the working folder is the fallback.
-  if (error) executable = fs::current_path(error) / "loader";
-  return SettingsPathFor(executable);
+  if (error) executable = fs::current_path(error) / kSettingsFolder;
+  return executable;
+}
+
+}  // namespace
+
+fs::path DefaultSettingsPath() {
+  const fs::path executable = RunningExecutable();
+  // The settings file is replaced whole through a temporary file beside it, so the folder
+  // itself must be writable: an installed program's is not.
+  const bool besideWritable = ::access(executable.parent_path().c_str(), W_OK | X_OK) == 0;
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  std::string homeFolder = home ? home : "";
+  if (homeFolder.empty()) {
+    if (const passwd* user = ::getpwuid(::getuid())) homeFolder = user->pw_dir;
+  }
+  return ChooseSettingsPath(executable, besideWritable, xdg ? xdg : "", homeFolder);
+}
+
+TSettingsStore DefaultSettingsStore() {
+  const fs::path file = DefaultSettingsPath();
+  return TSettingsStore(file, file != SettingsPathFor(RunningExecutable()));
 }
 
 }  // namespace ui

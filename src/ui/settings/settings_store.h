@@ -15,7 +15,10 @@ class ESettingsError : public std::runtime_error {
 // touches nothing on disk; the file is created by the first WriteValue.
 class TSettingsStore {
  public:
-  explicit TSettingsStore(std::filesystem::path file) : file_(std::move(file)) {}
+  // createFolder: the first write also creates the file's folder (the user's configuration
+  // folder); otherwise a missing folder fails the write.
+  explicit TSettingsStore(std::filesystem::path file, bool createFolder = false)
+      : file_(std::move(file)), createFolder_(createFolder) {}
 
   // True when the section holds at least one key.
   bool HasSection(const std::string& section) const;
@@ -34,11 +37,25 @@ class TSettingsStore {
 
  private:
   std::filesystem::path file_;
+  bool createFolder_;
 };
+
+// The folder and base name of the settings in the user's configuration folder.
+inline constexpr char kSettingsFolder[] = "zagruzchik";
 
 // The executable's path with its extension replaced by ".ini" (or ".ini" appended).
 std::filesystem::path SettingsPathFor(const std::filesystem::path& executable);
-// SettingsPathFor the running executable.
+// zagruzchik/zagruzchik.ini in $XDG_CONFIG_HOME, or in HOME/.config when that is unset, empty
+// or relative.
+std::filesystem::path UserSettingsPath(const std::string& xdgConfigHome, const std::string& home);
+// Beside the executable when the user may write its folder (a build tree, a copy on a stick),
+// otherwise in the user's configuration folder (an installed program).
+std::filesystem::path ChooseSettingsPath(const std::filesystem::path& executable,
+                                         bool besideWritable, const std::string& xdgConfigHome,
+                                         const std::string& home);
+// ChooseSettingsPath for the running executable, its folder and the environment.
 std::filesystem::path DefaultSettingsPath();
+// The store at DefaultSettingsPath, creating the user's configuration folder when it is there.
+TSettingsStore DefaultSettingsStore();
 
 }  // namespace ui
