@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <exception>
 
 #include "ui/messages.h"
@@ -13,6 +15,12 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   // and the main window's caption is the HEX file's name alone.
   setApplicationName(QString::fromUtf8(kApplicationTitle));
   setWindowIcon(ApplicationIcon());
+  // Docks and task bars find the icon and name through the installed desktop entry.
+  setDesktopFileName(QStringLiteral("zagruzchik"));
+  // The program speaks Russian, so do Qt's own dialogs and buttons, whatever the locale.
+  if (qtTranslations_.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    installTranslator(&qtTranslations_);
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 #include <memory>
 
 #include "ui/tform1.h"
@@ -16,10 +17,13 @@ class Application : public QApplication {
   Q_OBJECT
 
  public:
-  // Also sets the application title and icon.
+  // Also sets the application title and icon, and puts Qt's own texts into Russian.
   Application(int& argc, char** argv);
 
   bool notify(QObject* receiver, QEvent* event) override;
+
+ private:
+  QTranslator qtTranslations_;
 };
 
 // The program's two windows from start-up to shutdown. Constructing it creates the main window

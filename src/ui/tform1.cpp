@@ -168,16 +168,6 @@ void TForm1::CreateControls() {
                           static_cast<QWidget*>(ToolButton3), static_cast<QWidget*>(ToolButton4)}) {
     BalloonHints1->Attach(button);
   }
-
-  OpenDialog1 = new QFileDialog(this);
-  OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-  OpenDialog1->setWindowTitle(Text("Выбери файл (*.hex) для загрузки"));
-  OpenDialog1->setNameFilter(QStringLiteral("HexFiles (*.hex)"));
-  OpenDialog1->setDefaultSuffix(QStringLiteral("hex"));
-  OpenDialog1->setFileMode(QFileDialog::ExistingFile);
-  OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-  // Names are matched as the file system's owner would see them: BOARD.HEX is a HEX file too.
-  OpenDialog1->setFilter(OpenDialog1->filter() & ~QDir::CaseSensitive);
 }
 
 int TForm1::CompareText(const std::string& a, const std::string& b) const {
@@ -249,7 +239,23 @@ void TForm1::SetEnabled(Control control, bool enabled) {
   }
 }
 
+QFileDialog& TForm1::FileDialog() {
+  // Built when first needed: building it (its model, its icons) was most of the start-up.
+  if (OpenDialog1) return *OpenDialog1;
+  OpenDialog1 = new QFileDialog(this);
+  OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+  OpenDialog1->setWindowTitle(Text("Выбери файл (*.hex) для загрузки"));
+  OpenDialog1->setNameFilter(QStringLiteral("HexFiles (*.hex)"));
+  OpenDialog1->setDefaultSuffix(QStringLiteral("hex"));
+  OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+  OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+  // Names are matched as the file system's owner would see them: BOARD.HEX is a HEX file too.
+  OpenDialog1->setFilter(OpenDialog1->filter() & ~QDir::CaseSensitive);
+  return *OpenDialog1;
+}
+
 FileChoice TForm1::ChooseFile() {
+  FileDialog();
   PlaceFileDialog();
   const int result = OpenDialog1->exec();
   // The name field's completion list could outlive the dialog and swallow the next click.

@@ -96,7 +96,7 @@ class TForm1 : public QWidget, public TForm1Controls {
   TPortStatusPane* PortStatusPane = nullptr;
   TProgressBar* ProgressBar1 = nullptr;
   QMenu* PortMenu = nullptr;
-  QFileDialog* OpenDialog1 = nullptr;
+  QFileDialog* OpenDialog1 = nullptr;  // built at the first choice of a file
   TBalloonHints* BalloonHints1 = nullptr;
 
   QAction* AExit = nullptr;
@@ -112,6 +112,7 @@ class TForm1 : public QWidget, public TForm1Controls {
  private:
   void CreateControls();
   void CreateActions();
+  QFileDialog& FileDialog();
   void PlaceFileDialog();
   QAction* CreateAction(const char* name, const char* caption, const char* hint, Glyph glyph,
                         void (TForm1Behaviour::*handler)());

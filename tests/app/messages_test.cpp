@@ -60,6 +60,11 @@ TEST(ReportException, ShowsTheStopBoxWithTheTitleAndTheCompletedText) {
                    ASSERT_NE(box, nullptr);
                    EXPECT_EQ(box->icon(), QMessageBox::Critical);
                    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+                   // Qt's own texts are Russian like the rest of the program; its Russian
+                   // for OK is OK.
+                   EXPECT_EQ(box->button(QMessageBox::Ok)->text(), QStringLiteral("OK"));
+                   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"),
+                             QString::fromUtf8("Отмена"));
                    EXPECT_TRUE(box->isModal());
                  }));
   ui::ReportException(std::runtime_error("'$G1' is not a valid integer value"));

@@ -4,9 +4,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCompleter>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -29,6 +31,11 @@ std::function<void(QWidget*)> ChooseFile(const std::filesystem::path& file) {
     EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("Выбери файл (*.hex) для загрузки"));
     EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("HexFiles (*.hex)")});
     EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("hex"));
+    // Qt's own texts, in Russian like the rest of the program.
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("Отмена"));
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), QString::fromUtf8("&Открыть"));
     dialog->setDirectory(QString::fromStdString(file.parent_path().string()));
     dialog->selectFile(QString::fromStdString(file.filename().string()));
     QMetaObject::invokeMethod(dialog, "accept");
