@@ -1,14 +1,13 @@
 #include "h2b/convert_hex_file.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <string_view>
 
+#include "h2b/file_errors.h"
 #include "h2b/hex_line_reader.h"
 #include "h2b/hex_record.h"
 #include "h2b/image_names.h"
 #include "h2b/image_writer.h"
+#include "h2b/native_file.h"
 
 namespace h2b {
 
@@ -17,12 +16,17 @@ namespace {
 // Only a name that surely names nothing counts as missing; any other trouble is left for
 // the opening to report.
 bool NamesNoFile(const std::string& name) {
-  struct stat status;
-  if (::stat(name.c_str(), &status) == 0) return S_ISDIR(status.st_mode);
-  return errno == ENOENT || errno == ENOTDIR;
+  const sys::Kind kind = sys::KindOf(name, true);
+  return kind == sys::Kind::Missing || kind == sys::Kind::Folder;
 }
 
 }  // namespace
+
+void RequireHexFile(const std::string& hexFileName) {
+  const sys::Kind kind = sys::KindOf(hexFileName, true);
+  if (kind == sys::Kind::Missing) throw FileError("Cannot open", hexFileName, sys::kNotFound);
+  if (kind == sys::Kind::Folder) throw FileError("Cannot open", hexFileName, sys::kIsFolder);
+}
 
 std::string ConvertHexFile(const std::string& hexFileName) {
   if (NamesNoFile(hexFileName)) return "";

@@ -14,4 +14,8 @@ namespace h2b {
 // Throws EFileError or EConvertError with the message for the user.
 std::string ConvertHexFile(const std::string& hexFileName);
 
+// For a name a user typed: throws EFileError "Cannot open file ..." when it names nothing or a
+// folder, which ConvertHexFile takes alike for no file at all.
+void RequireHexFile(const std::string& hexFileName);
+
 }  // namespace h2b

@@ -1,15 +1,11 @@
 #include "h2b/file_errors.h"
 
-#include <cstring>
-#include <filesystem>
-#include <system_error>
+#include "h2b/native_file.h"
 
 namespace h2b {
 
 std::string SystemErrorText(int err) {
-  char buffer[256] = {};
-  // The GNU strerror_r may return a static string instead of filling the buffer.
-  std::string text = strerror_r(err, buffer, sizeof buffer);
+  std::string text = sys::ErrorText(err);
   if (text.size() > 255) text.resize(255);
   while (!text.empty()) {
     const unsigned char last = static_cast<unsigned char>(text.back());
@@ -20,11 +16,7 @@ std::string SystemErrorText(int err) {
 }
 
 std::string FullPath(const std::string& name) {
-  if (name.empty()) return name;
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(name, error);
-  if (error) return name;
-  return full.lexically_normal().string();
+  return name.empty() ? name : sys::AbsolutePath(name);
 }
 
 EFileError FileError(const char* action, const std::string& name, int err) {

@@ -1,11 +1,6 @@
 #include "h2b/hex_line_reader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "h2b/file_errors.h"
@@ -20,22 +15,21 @@ constexpr char kNotRegular[] = "Not a regular file";
 }  // namespace
 
 HexLineReader::HexLineReader(const std::string& fileName) : fileName_(fileName) {
-  // A socket cannot even be opened; a FIFO is opened without blocking, then refused.
-  struct stat status;
-  if (::stat(fileName.c_str(), &status) == 0 && S_ISSOCK(status.st_mode))
+  // A socket cannot even be opened, a FIFO or a device would block or never end: refused
+  // before opening, and again should the name have changed meanwhile.
+  if (sys::KindOf(fileName, true) == sys::Kind::Other)
     throw FileError("Cannot open", fileName, kNotRegular);
-  fd_ = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) throw FileError("Cannot open", fileName, errno);
-  if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-    ::close(fd_);
+  sys::Error error = 0;
+  file_ = sys::File::OpenForReading(fileName, error);
+  if (!file_.IsOpen()) throw FileError("Cannot open", fileName, error);
+  sys::Kind kind = sys::Kind::Unknown;
+  std::uint64_t size = 0;
+  if (!file_.Describe(kind, size, error) || kind != sys::Kind::File)
     throw FileError("Cannot open", fileName, kNotRegular);
-  }
-  sizeHint_ = static_cast<std::size_t>(status.st_size);
+  sizeHint_ = static_cast<std::size_t>(size);
 }
 
-HexLineReader::~HexLineReader() {
-  ::close(fd_);
-}
+HexLineReader::~HexLineReader() = default;
 
 bool HexLineReader::Fill() {
   if (atEnd_) return false;
@@ -49,22 +43,21 @@ bool HexLineReader::Fill() {
   const std::size_t rest = sizeHint_ >= end_ ? sizeHint_ - end_ + 1 : kChunk;
   const std::size_t room = std::clamp<std::size_t>(rest, 4096, kChunk);
   if (buffer_.size() - end_ < room) buffer_.resize(end_ + room);
-  ssize_t count;
-  do {
-    count = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
-  } while (count < 0 && errno == EINTR);
+  sys::Error error = 0;
+  const std::int64_t count = file_.Read(buffer_.data() + end_, buffer_.size() - end_, error);
   // Nothing names a read failure of the HEX file apart from its opening.
-  if (count < 0) throw FileError("Cannot open", fileName_, errno);
+  if (count < 0) throw FileError("Cannot open", fileName_, error);
   if (count == 0) {
     atEnd_ = true;
     return false;
   }
-  const char* nul = static_cast<const char*>(std::memchr(buffer_.data() + end_, 0, count));
+  const char* nul = static_cast<const char*>(
+      std::memchr(buffer_.data() + end_, 0, static_cast<std::size_t>(count)));
   if (nul != nullptr) {
     end_ = nul - buffer_.data();
     atEnd_ = true;
   } else {
-    end_ += count;
+    end_ += static_cast<std::size_t>(count);
   }
   return true;
 }

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "h2b/native_file.h"
+
 namespace h2b {
 
 // Reads a text file line by line in large chunks. A line ends at CR, at LF or at CR LF;
@@ -28,7 +30,7 @@ class HexLineReader {
   bool Fill();  // reads more after the unread bytes; false at the end of the file
 
   std::string fileName_;
-  int fd_ = -1;
+  sys::File file_;
   std::size_t sizeHint_ = 0;  // the file's size when it was opened
   std::vector<char> buffer_;
   std::size_t begin_ = 0;  // first unread byte

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "h2b/native_file.h"
 #include "transfer/image_source.h"
 
 namespace h2b {
@@ -21,7 +22,7 @@ class ImageFileStream : public transfer::ImageStream {
 
  private:
   std::string fileName_;
-  int fd_ = -1;
+  sys::File file_;
 };
 
 }  // namespace h2b

@@ -1,11 +1,6 @@
 #include "h2b/image_names.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
+#include "h2b/native_file.h"
 
 namespace h2b {
 
@@ -19,7 +14,7 @@ std::string WithoutExtension(const std::string& fileName) {
 }  // namespace
 
 std::string ImageFileName(const std::string& hexFileName) {
-  const std::size_t slash = hexFileName.rfind('/');
+  const std::size_t slash = hexFileName.find_last_of(sys::kPathSeparators);
   const std::string namePart =
       slash == std::string::npos ? hexFileName : hexFileName.substr(slash + 1);
   return WithoutExtension(namePart) + ".BIN";
@@ -30,20 +25,13 @@ std::string BackupFileName(const std::string& imageFileName) {
 }
 
 bool IsExistingFile(const std::string& name) {
-  struct stat status;
-  return ::lstat(name.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+  const sys::Kind kind = sys::KindOf(name, false);
+  return kind == sys::Kind::File || kind == sys::Kind::Other;
 }
 
 bool MoveToBackup(const std::string& imageFileName) {
-  const std::string backup = BackupFileName(imageFileName);
-  if (::renameat2(AT_FDCWD, imageFileName.c_str(), AT_FDCWD, backup.c_str(), RENAME_NOREPLACE) == 0)
-    return true;
-  // Both move a symbolic link itself. Some file systems cannot rename without replacing; a
-  // hard link fails just as well when the backup name is taken.
-  if (errno != EINVAL && errno != ENOSYS) return false;
-  if (::link(imageFileName.c_str(), backup.c_str()) != 0) return false;
-  ::unlink(imageFileName.c_str());
-  return true;
+  sys::Error ignored = 0;
+  return sys::RenameNoReplace(imageFileName, BackupFileName(imageFileName), ignored);
 }
 
 }  // namespace h2b

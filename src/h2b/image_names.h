@@ -4,8 +4,9 @@
 
 namespace h2b {
 
-// The image's name for a HEX file: its file-name part (after the last "/") with the
-// extension (from the last "." on) replaced by ".BIN", or ".BIN" appended when it has none.
+// The image's name for a HEX file: its file-name part (after the last "/", on Windows also
+// after the last "\\" or ":") with the extension (from the last "." on) replaced by ".BIN", or
+// ".BIN" appended when it has none.
 std::string ImageFileName(const std::string& hexFileName);
 
 // The backup name of an image: ".BAK" in place of its ".BIN".

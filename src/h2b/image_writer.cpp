@@ -1,11 +1,7 @@
 #include "h2b/image_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -21,22 +17,25 @@ std::atomic<unsigned> tempCount{0};
 }  // namespace
 
 ImageWriter::ImageWriter(const std::string& fileName) : fileName_(fileName) {
-  // O_EXCL: a name somebody else planted, a link included, is never opened.
-  for (int attempt = 0; fd_ < 0; ++attempt) {
-    tempName_ = "." + fileName + "." + std::to_string(::getpid()) + "-" +
+  for (int attempt = 0; !file_.IsOpen(); ++attempt) {
+    tempName_ = "." + fileName + "." + std::to_string(sys::ProcessId()) + "-" +
                 std::to_string(tempCount++) + ".tmp";
-    fd_ = ::open(tempName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ < 0 && (errno != EEXIST || attempt == 100)) {
+    sys::Error error = 0;
+    file_ = sys::File::CreateNew(tempName_, error);
+    if (!file_.IsOpen() && (error != sys::kExists || attempt == 100)) {
       tempName_.clear();
-      throw FileError("Cannot create", fileName, errno);
+      throw FileError("Cannot create", fileName, error);
     }
   }
   window_.reserve(kWindow);
 }
 
 ImageWriter::~ImageWriter() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!tempName_.empty()) ::unlink(tempName_.c_str());
+  if (file_.IsOpen()) {
+    sys::Error ignored = 0;
+    file_.Close(ignored);
+  }
+  if (!tempName_.empty()) sys::Remove(tempName_);
 }
 
 void ImageWriter::PadTo(std::uint64_t offset) {
@@ -85,24 +84,23 @@ void ImageWriter::Flush() {
 
 void ImageWriter::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
   while (count > 0) {
-    const ssize_t written = ::pwrite(fd_, data, count, static_cast<off_t>(offset));
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw FileError("Cannot write", fileName_, written < 0 ? errno : ENOSPC);
-    offset += written;
+    sys::Error error = sys::kNoSpace;
+    const std::int64_t written = file_.WriteAt(offset, data, count, error);
+    if (written <= 0) throw FileError("Cannot write", fileName_, error);
+    offset += static_cast<std::uint64_t>(written);
     data += written;
-    count -= written;
+    count -= static_cast<std::size_t>(written);
   }
 }
 
 void ImageWriter::Commit() {
   Flush();
+  sys::Error error = 0;
   // On disk before it takes the name, so a crash cannot leave an empty image there.
-  if (::fdatasync(fd_) != 0) throw FileError("Cannot write", fileName_, errno);
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) throw FileError("Cannot write", fileName_, errno);
-  if (::rename(tempName_.c_str(), fileName_.c_str()) != 0)
-    throw FileError("Cannot create", fileName_, errno);
+  if (!file_.SyncData(error)) throw FileError("Cannot write", fileName_, error);
+  if (!file_.Close(error)) throw FileError("Cannot write", fileName_, error);
+  if (!sys::RenameReplacing(tempName_, fileName_, error))
+    throw FileError("Cannot create", fileName_, error);
   tempName_.clear();
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "h2b/native_file.h"
+
 namespace h2b {
 
 // Writes the image file: bytes go to their own offsets, every offset below the end that
@@ -42,7 +44,7 @@ class ImageWriter {
 
   std::string fileName_;
   std::string tempName_;
-  int fd_ = -1;
+  sys::File file_;
   std::vector<std::uint8_t> window_;  // the image's last bytes, not yet written
   std::uint64_t windowStart_ = 0;     // image offset of window_[0]
 };

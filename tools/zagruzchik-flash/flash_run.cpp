@@ -1,16 +1,13 @@
 #include "flash_run.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 
-#include "h2b/file_errors.h"
+#include "h2b/convert_hex_file.h"
 #include "latency_warning.h"
 #include "serial/loader_line.h"
 
@@ -40,12 +37,7 @@ int FlashRun::Exec() {
   try {
     // The converter takes a missing file for no file at all and names it ""; here the user
     // typed a name, so the message gives it.
-    struct stat status;
-    if (::stat(options_.hexFile.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) {
-      const int error = S_ISDIR(status.st_mode) ? EISDIR : errno;
-      throw h2b::FileError("Cannot open", std::filesystem::absolute(options_.hexFile).string(),
-                           error);
-    }
+    h2b::RequireHexFile(options_.hexFile);
     download_.Start(options_.hexFile);
   } catch (const std::exception& error) {
     Fail(error.what());

@@ -1,8 +1,5 @@
 // zagruzchik-h2b HEXFILE: converts an Intel HEX file into its binary image in the current
 // folder and prints the image's name, so that an image can be checked without a target.
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -10,7 +7,6 @@
 
 #include "command_line.h"
 #include "h2b/convert_hex_file.h"
-#include "h2b/file_errors.h"
 
 namespace {
 
@@ -39,12 +35,8 @@ int main(int argc, char** argv) {
   }
   const std::string& hexFile = line.operands.front();
   try {
-    // The converter takes anything but a file for a missing file; a folder is told as such.
-    struct stat status;
-    if (::stat(hexFile.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
-      throw h2b::FileError("Cannot open", hexFile, EISDIR);
+    h2b::RequireHexFile(hexFile);
     const std::string image = h2b::ConvertHexFile(hexFile);
-    if (image.empty()) throw h2b::FileError("Cannot open", hexFile, ENOENT);
     std::printf("%s\n", image.c_str());
     return std::fflush(stdout) == 0 ? 0 : 1;
   } catch (const std::exception& error) {
