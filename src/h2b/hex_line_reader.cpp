@@ -65,6 +65,9 @@ bool HexLineReader::Fill() {
 void HexLineReader::ReadAll() {
   while (Fill()) {
   }
+  // Let go of it: where an open file cannot be replaced (Windows), a HEX file that is its own
+  // image must be closed before the new image takes its name.
+  file_ = sys::File();
 }
 
 bool HexLineReader::Next(std::string_view& line) {

@@ -1,7 +1,5 @@
 #include "hex_files.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -90,9 +88,14 @@ bool Exists(const std::string& name) {
 }
 
 TempDir::TempDir() : previous_(std::filesystem::current_path().string()) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "h2b-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  std::filesystem::current_path(pattern);
+  std::random_device random;
+  std::filesystem::path folder;
+  for (int attempt = 0;; ++attempt) {
+    folder = std::filesystem::temp_directory_path() / ("h2b-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(folder)) break;
+    if (attempt == 100) throw std::runtime_error("no temporary folder");
+  }
+  std::filesystem::current_path(folder);
   // The name the converter will see, with any symbolic links of the temp folder resolved.
   path_ = std::filesystem::current_path().string();
 }

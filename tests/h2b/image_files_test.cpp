@@ -3,7 +3,12 @@
 
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "h2b/convert_hex_file.h"
+#include "h2b/file_errors.h"
 #include "h2b/hex_image_source.h"
 #include "h2b/image_file_stream.h"
 #include "h2b/image_names.h"
@@ -18,9 +23,15 @@ TEST(ImageNames, ExtensionIsReplacedInTheFileNamePart) {
   EXPECT_EQ(h2b::ImageFileName("firmware"), "firmware.BIN");
   EXPECT_EQ(h2b::ImageFileName("/home/u/v1.2/firmware"), "firmware.BIN");
   EXPECT_EQ(h2b::ImageFileName("../src/boot.ihx"), "boot.BIN");
+#ifdef _WIN32
+  // Backslash and colon end a folder or a drive.
+  EXPECT_EQ(h2b::ImageFileName("C:\\work\\app.hex"), "app.BIN");
+  EXPECT_EQ(h2b::ImageFileName("C:app.hex"), "app.BIN");
+#else
   // Backslash and colon are ordinary file-name characters here.
   EXPECT_EQ(h2b::ImageFileName("C:\\work\\app.hex"), "C:\\work\\app.BIN");
   EXPECT_EQ(h2b::ImageFileName("d/a:b.hex"), "a:b.BIN");
+#endif
   EXPECT_EQ(h2b::BackupFileName("app.old.BIN"), "app.old.BAK");
 }
 
@@ -110,6 +121,9 @@ TEST_F(ImageFiles, AnOpenImageIsNotChangedByTheNextConversion) {
 // Links planted at the image's or the backup's name (in a shared folder, by somebody else)
 // are moved or replaced as themselves; nothing is written where they point.
 TEST_F(ImageFiles, LinksAtTheImageNameAreNeverFollowed) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links need a privilege on Windows, and Wine does not make them";
+#endif
   WriteFile("victim", "precious");
   WriteFile("app.hex", DataRecord(0, {1, 2, 3}));
   // Backup name taken: the link stays the image's name until the new image replaces it.
@@ -136,7 +150,11 @@ TEST_F(ImageFiles, SourceFailsWithTheOpenMessage) {
     source.OpenImage("missing.hex");
     ADD_FAILURE() << "opened an image of a missing HEX file";
   } catch (const h2b::EFileError& error) {
+#ifdef _WIN32
+    EXPECT_EQ(error.what(), "Cannot open file \"\". " + h2b::SystemErrorText(ERROR_PATH_NOT_FOUND));
+#else
     EXPECT_STREQ(error.what(), "Cannot open file \"\". No such file or directory");
+#endif
   }
   WriteFile("bad.hex", ":0100000G01\r\n");
   EXPECT_THROW(source.OpenImage("bad.hex"), h2b::EConvertError);
@@ -150,7 +168,13 @@ TEST_F(ImageFiles, StreamOpensOnlyExistingFiles) {
     h2b::ImageFileStream stream("dir.BIN");
     ADD_FAILURE() << "opened a folder as an image";
   } catch (const h2b::EFileError& error) {
+#ifdef _WIN32
+    // A folder cannot even be opened there.
+    EXPECT_EQ(error.what(), "Cannot open file \"" + dir_.Path() + "\\dir.BIN\". " +
+                                h2b::SystemErrorText(ERROR_ACCESS_DENIED));
+#else
     EXPECT_EQ(error.what(), "Cannot open file \"" + dir_.Path() + "/dir.BIN\". Is a directory");
+#endif
   }
 }
 

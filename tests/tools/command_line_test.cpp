@@ -9,7 +9,7 @@ namespace {
 
 cli::CommandLine Parse(std::vector<const char*> args) {
   args.insert(args.begin(), "tool");
-  return cli::Parse(static_cast<int>(args.size()), const_cast<char* const*>(args.data()),
+  return cli::Parse(std::vector<std::string>(args.begin(), args.end()),
                     {{"port", true}, {"bit7", false}});
 }
 

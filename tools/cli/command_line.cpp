@@ -3,6 +3,14 @@
 #include <cstdio>
 #include <string_view>
 
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include "h2b/win32/wide_text.h"
+#endif
+
 namespace cli {
 
 const char* const kVersion = LOADER_VERSION;
@@ -13,11 +21,26 @@ std::optional<std::string> CommandLine::Value(const std::string& name) const {
   return found->second;
 }
 
-CommandLine Parse(int argc, char* const* argv, std::initializer_list<OptionSpec> specs) {
+std::vector<std::string> Utf8Arguments(int argc, char* const* argv) {
+#ifdef _WIN32
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide != nullptr) {
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i) args.push_back(h2b::sys::Narrow(wide[i]));
+    LocalFree(wide);
+    return args;
+  }
+#endif
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+CommandLine Parse(const std::vector<std::string>& args, std::initializer_list<OptionSpec> specs) {
   CommandLine parsed;
   bool optionsEnded = false;
+  const int argc = static_cast<int>(args.size());
   for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+    const std::string_view arg = args[i];
     if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
       parsed.operands.emplace_back(arg);
       continue;
@@ -49,7 +72,7 @@ CommandLine Parse(int argc, char* const* argv, std::initializer_list<OptionSpec>
     } else if (equals != std::string_view::npos) {
       parsed.options[name] = std::string(body.substr(equals + 1));
     } else if (i + 1 < argc) {
-      parsed.options[name] = argv[++i];
+      parsed.options[name] = args[++i];
     } else {
       throw UsageError("--" + name + " needs a value");
     }
@@ -69,8 +92,11 @@ void PrintUsageError(const Program& program, const std::string& message) {
 
 std::optional<int> ParseOrExit(const Program& program, int argc, char* const* argv,
                                std::initializer_list<OptionSpec> specs, CommandLine& parsed) {
+#ifdef _WIN32
+  SetConsoleOutputCP(CP_UTF8);
+#endif
   try {
-    parsed = Parse(argc, argv, specs);
+    parsed = Parse(Utf8Arguments(argc, argv), specs);
   } catch (const UsageError& error) {
     PrintUsageError(program, error.what());
     return 2;

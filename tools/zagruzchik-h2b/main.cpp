@@ -24,8 +24,10 @@ const cli::Program kProgram{
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
   // Past a file-size limit a write then fails with its message instead of killing us.
   std::signal(SIGXFSZ, SIG_IGN);
+#endif
   cli::CommandLine line;
   if (const auto done = cli::ParseOrExit(kProgram, argc, argv, {}, line)) return *done;
   if (line.operands.size() != 1) {

@@ -9,7 +9,8 @@
 namespace h2b::sys {
 
 const Error kNotFound = ERROR_FILE_NOT_FOUND;
-const Error kIsFolder = ERROR_DIRECTORY_NOT_SUPPORTED;
+// ERROR_DIRECTORY_NOT_SUPPORTED, newer than the headers at hand.
+const Error kIsFolder = 336;
 const Error kNoSpace = ERROR_DISK_FULL;
 const Error kExists = ERROR_FILE_EXISTS;
 const char* const kPathSeparators = "\\/:";
@@ -82,10 +83,13 @@ File::~File() {
 }
 
 File File::OpenForReading(const std::string& name, Error& error) {
-  // The HEX file stays readable by others meanwhile, as a text editor would expect.
-  return File(Opened(CreateFileW(Wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-                     error));
+  // Others may read it meanwhile but not change it. It may be renamed while open, as on POSIX:
+  // an image being downloaded, or a HEX file that is its own image, is moved aside by the
+  // next conversion.
+  return File(
+      Opened(CreateFileW(Wide(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+             error));
 }
 
 File File::CreateNew(const std::string& name, Error& error) {
