@@ -1,0 +1,227 @@
+// The port device on the Win32 communications interface, as the device was designed: an
+// overlapped handle, the DCB built from zero, SetupComm, fixed time-outs, an event mask, and
+// overlapped WaitCommEvent, ReadFile and WriteFile. The serial headers come before windows.h,
+// whose macros share their names with the EV_ and CE_ constants.
+#include "serial/comm_device.h"
+#include "serial/comm_error.h"
+#include "serial/comm_settings.h"
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include <utility>
+
+#include "h2b/win32/wide_text.h"
+
+namespace serial {
+
+namespace {
+
+// Owns one handle; an event object unless told otherwise.
+class Handle {
+ public:
+  Handle() : handle_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+int LastError() {
+  return static_cast<int>(GetLastError());
+}
+
+DWORD Ms(std::chrono::milliseconds ms) {
+  return ms.count() <= 0 ? 0 : static_cast<DWORD>(ms.count());
+}
+
+class Win32Device : public CommDevice {
+ public:
+  explicit Win32Device(HANDLE port) : port_(port) {}
+
+  // Pending requests end with the handle.
+  ~Win32Device() override { CancelIo(port_.get()); }
+
+  void Configure() {
+    // A read that has its first byte ends once 5 ms pass without another; writes never time
+    // out. Only the event mask of the device's use: received bytes and line errors.
+    COMMTIMEOUTS timeouts = {5, 0, 0, 0, 0};
+    if (!SetCommTimeouts(port_.get(), &timeouts))
+      RaiseCommError("Error setting timeouts (%d), %s", LastError());
+    if (!SetCommMask(port_.get(), EV_RXCHAR | EV_ERR))
+      RaiseCommError(" Error setting EventMask (%d), %s", LastError());
+  }
+
+  void ApplyLine(const TLineSettings& line) override {
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    dcb.BaudRate = static_cast<DWORD>(line.BaudRate);
+    dcb.fBinary = 1;
+    const TFlowControl& flow = line.FlowControl;
+    dcb.fOutxCtsFlow = flow.OutCtsFlow;
+    dcb.fOutxDsrFlow = flow.OutDsrFlow;
+    dcb.fDtrControl = static_cast<DWORD>(flow.ControlDtr);
+    dcb.fRtsControl = static_cast<DWORD>(flow.ControlRts);
+    dcb.fOutX = flow.XonXoffOut;
+    dcb.fInX = flow.XonXoffIn;
+    dcb.fDsrSensitivity = flow.DsrSensitivity;
+    dcb.fTXContinueOnXoff = flow.TxContinueOnXoff;
+    dcb.fErrorChar = line.Options.Contains(TCommOption::coErrorChar);
+    dcb.fNull = line.Options.Contains(TCommOption::coNullStrip);
+    dcb.fParity = line.Options.Contains(TCommOption::coParityCheck);
+    dcb.XonLim = static_cast<WORD>(line.XonLimit);
+    dcb.XoffLim = static_cast<WORD>(line.XoffLimit);
+    dcb.ByteSize = static_cast<BYTE>(4 + static_cast<int>(line.Databits));
+    dcb.Parity = static_cast<BYTE>(line.Parity);
+    dcb.StopBits = static_cast<BYTE>(line.Stopbits);
+    dcb.XonChar = static_cast<char>(line.EventChars.XonChar);
+    dcb.XoffChar = static_cast<char>(line.EventChars.XoffChar);
+    dcb.ErrorChar = static_cast<char>(line.EventChars.ErrorChar);
+    dcb.EofChar = static_cast<char>(line.EventChars.EofChar);
+    dcb.EvtChar = static_cast<char>(line.EventChars.EventChar);
+    if (!SetCommState(port_.get(), &dcb)) RaiseCommError("Error writing dcb (%d), %s", LastError());
+  }
+
+  void SetupBuffers(std::int32_t readSize, std::int32_t writeSize) override {
+    if (!SetupComm(port_.get(), static_cast<DWORD>(readSize), static_cast<DWORD>(writeSize)))
+      RaiseCommError("Error initializing buffers (%d), %s", LastError());
+  }
+
+  std::int32_t BytesWaiting() override {
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (!ClearCommError(port_.get(), &errors, &status))
+      RaiseCommError("Error retrieving statistics (%d), %s", LastError());
+    pendingErrors_ |= errors;
+    return static_cast<std::int32_t>(status.cbInQue);
+  }
+
+  std::uint32_t TakeLineErrors() override {
+    BytesWaiting();
+    return std::exchange(pendingErrors_, 0);
+  }
+
+  std::int32_t Read(std::uint8_t* buffer, std::int32_t count, std::chrono::milliseconds firstByte,
+                    std::chrono::milliseconds) override {
+    // The 5 ms gap is the port's own read interval time-out.
+    OVERLAPPED request = {};
+    request.hEvent = readDone_.get();
+    ResetEvent(readDone_.get());
+    DWORD got = 0;
+    if (!ReadFile(port_.get(), buffer, static_cast<DWORD>(count), &got, &request)) {
+      if (GetLastError() != ERROR_IO_PENDING) RaiseCommError("Read error (%d), %s", LastError());
+      if (WaitForSingleObject(readDone_.get(), Ms(firstByte)) != WAIT_OBJECT_0)
+        CancelIo(port_.get());
+      if (!GetOverlappedResult(port_.get(), &request, &got, TRUE) &&
+          GetLastError() != ERROR_OPERATION_ABORTED)
+        RaiseCommError("Read error (%d), %s", LastError());
+    }
+    return static_cast<std::int32_t>(got);
+  }
+
+  Event WaitEvent() override {
+    for (;;) {
+      if (!watching_) {
+        WaitForSingleObject(wake_.get(), INFINITE);
+        return Event::Woken;
+      }
+      if (!waitPending_) {
+        ResetEvent(commEvent_.get());
+        waitRequest_ = {};
+        waitRequest_.hEvent = commEvent_.get();
+        mask_ = 0;
+        if (WaitCommEvent(port_.get(), &mask_, &waitRequest_)) {
+          if (mask_ != 0) return Event::Received;
+          continue;
+        }
+        if (GetLastError() != ERROR_IO_PENDING) return Event::LineFailed;
+        waitPending_ = true;
+      }
+      const HANDLE events[] = {wake_.get(), again_.get(), commEvent_.get()};
+      const DWORD which = WaitForMultipleObjects(3, events, FALSE, INFINITE);
+      if (which == WAIT_OBJECT_0) return Event::Woken;
+      if (which == WAIT_OBJECT_0 + 1) {
+        ResetEvent(again_.get());
+        return Event::Received;
+      }
+      if (which != WAIT_OBJECT_0 + 2) return Event::Woken;  // cannot wait any more
+      waitPending_ = false;
+      DWORD ignored = 0;
+      if (!GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE))
+        return Event::LineFailed;
+      if (mask_ != 0) return Event::Received;
+    }
+  }
+
+  void StopWatching() override {
+    watching_ = false;
+    if (waitPending_) {
+      CancelIo(port_.get());
+      DWORD ignored = 0;
+      GetOverlappedResult(port_.get(), &waitRequest_, &ignored, TRUE);
+      waitPending_ = false;
+    }
+  }
+
+  std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) override {
+    OVERLAPPED request = {};
+    request.hEvent = writeDone_.get();
+    ResetEvent(writeDone_.get());
+    DWORD written = 0;
+    if (!WriteFile(port_.get(), data, static_cast<DWORD>(n), &written, &request)) {
+      if (GetLastError() != ERROR_IO_PENDING) return -LastError();
+      const HANDLE events[] = {wake_.get(), writeDone_.get()};
+      if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+        CancelIo(port_.get());
+        GetOverlappedResult(port_.get(), &request, &written, TRUE);
+        return 0;
+      }
+      if (!GetOverlappedResult(port_.get(), &request, &written, FALSE)) return -LastError();
+    }
+    // A write that moved nothing would be tried again at once: take it as a failed line.
+    return written > 0 ? static_cast<std::ptrdiff_t>(written) : -ERROR_WRITE_FAULT;
+  }
+
+  LineLatency Latency() const override { return {}; }
+  void Renotify() override { SetEvent(again_.get()); }
+  void Wake() override { SetEvent(wake_.get()); }
+
+ private:
+  Handle port_;
+  Handle readDone_;
+  Handle writeDone_;
+  Handle commEvent_;
+  Handle again_;
+  Handle wake_;
+  OVERLAPPED waitRequest_ = {};
+  DWORD mask_ = 0;
+  bool waitPending_ = false;
+  bool watching_ = true;
+  std::uint32_t pendingErrors_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
+  const std::wstring path = h2b::sys::Wide("\\\\.\\" + name);
+  HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr);
+  if (port == INVALID_HANDLE_VALUE) {
+    const int error = LastError();
+    if (error == ERROR_FILE_NOT_FOUND)
+      throw ECommError("Specified device not found (" + name + ").");
+    throw ECommError("Can't open specified device " + name + " (Error " + std::to_string(error) +
+                     ", " + SystemErrorText(error) + ")");
+  }
+  auto device = std::make_unique<Win32Device>(port);
+  device->Configure();
+  return device;
+}
+
+}  // namespace serial
