@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -20,17 +19,11 @@ FlashRun::FlashRun(const FlashOptions& options)
       view_(
           progress_, [this](const std::string& text) { Fail(text); }, [this] { Quit(0); }),
       download_(port_, view_, images_),
-      signals_([this](int signal) { Interrupt(signal); }) {
+      signals_(ui_, [this](int signal) { Interrupt(signal); }) {
   serial::SetLoaderLine(port_);
   port_.SetDeviceName(options_.port);
   port_.OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Received(count); };
   port_.ErrorReport = [this](const std::exception_ptr& error) { Fail(serial::MessageOf(error)); };
-  silence_.setSingleShot(true);
-  QObject::connect(&silence_, &QTimer::timeout, [this] {
-    char text[96];
-    std::snprintf(text, sizeof text, "Нет ответа от устройства за %g с", *options_.timeoutSeconds);
-    Fail(text);
-  });
 }
 
 int FlashRun::Exec() {
@@ -45,15 +38,23 @@ int FlashRun::Exec() {
   }
   const std::string warning = LatencyWarning(port_.Latency());
   if (!warning.empty()) std::fprintf(stderr, "%s\n", warning.c_str());
-  if (options_.timeoutSeconds)
-    silence_.start(static_cast<int>(std::ceil(*options_.timeoutSeconds * 1000)));
-  const int code = QCoreApplication::exec();
+  if (options_.timeoutSeconds) {
+    ui_.StartTimer(std::chrono::milliseconds(
+                       static_cast<long long>(std::ceil(*options_.timeoutSeconds * 1000))),
+                   [this] {
+                     char text[96];
+                     std::snprintf(text, sizeof text, "Нет ответа от устройства за %g с",
+                                   *options_.timeoutSeconds);
+                     Fail(text);
+                   });
+  }
+  const int code = ui_.Run();
   return exitCode_.value_or(code);
 }
 
 void FlashRun::Received(std::int32_t count) {
   if (exitCode_) return;
-  if (silence_.isActive()) silence_.start();
+  if (ui_.TimerActive()) ui_.RestartTimer();
   // A finished download quits from here once the end command's echo is back: it has left
   // the writer's queue and crossed the line, where closing the port earlier would drop it.
   download_.RxChar(count);
@@ -76,8 +77,8 @@ void FlashRun::Interrupt(int signal) {
 
 void FlashRun::Quit(int code) {
   exitCode_ = code;
-  silence_.stop();
-  QCoreApplication::exit(code);
+  ui_.StopTimer();
+  ui_.Exit(code);
 }
 
 }  // namespace flash

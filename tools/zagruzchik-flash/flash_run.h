@@ -1,22 +1,21 @@
 #pragma once
 
-#include <QTimer>
 #include <optional>
 #include <string>
 
+#include "console_loop.h"
 #include "console_view.h"
 #include "flash_options.h"
 #include "h2b/hex_image_source.h"
 #include "interrupt_signals.h"
 #include "progress_printer.h"
 #include "serial/comm_port.h"
-#include "serial/qt/qt_dispatcher.h"
 #include "transfer/download.h"
 
 namespace flash {
 
 // One download from the command line: the window's engine, image source and serial port
-// device, run on the QCoreApplication's event loop. Create it on the main thread.
+// device, run on a console loop of the thread that calls Exec.
 class FlashRun {
  public:
   explicit FlashRun(const FlashOptions& options);
@@ -32,8 +31,7 @@ class FlashRun {
   void Quit(int code);
 
   FlashOptions options_;
-  QTimer silence_;
-  serial::QtDispatcher ui_;
+  ConsoleLoop ui_;
   serial::TCommPort port_;
   ProgressPrinter progress_;
   ConsoleView view_;

@@ -1,9 +1,7 @@
 // zagruzchik-flash: downloads a HEX file into the target's boot loader from the command line,
 // with the same conversion, engine and serial port device as the window.
-#include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 
 #include "flash_options.h"
 #include "flash_run.h"
@@ -20,14 +18,13 @@ int ListPorts() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
   // Past a file-size limit a write then fails with its message instead of killing us.
   std::signal(SIGXFSZ, SIG_IGN);
+#endif
   flash::FlashOptions options;
   if (const auto done = flash::ParseFlashOptions(argc, argv, options)) return *done;
   if (options.listPorts) return ListPorts();
-  // Qt's own dispatcher costs fewer system calls per received byte than the GLib one.
-  setenv("QT_NO_GLIB", "1", 0);
-  QCoreApplication app(argc, argv);
   flash::FlashRun run(options);
   return run.Exec();
 }

@@ -1,19 +1,21 @@
-#include "interrupt_signals.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <system_error>
+
+#include "interrupt_signals.h"
 
 namespace flash {
 
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr unsigned char kStopWatching = 0;
 int pipeFds[2] = {-1, -1};
 
-// Only async-signal-safe calls here: the number goes down the pipe to the event loop.
+// Only async-signal-safe calls here: the number goes down the pipe to the watcher.
 extern "C" void OnSignal(int signal) {
   const int saved = errno;
   const unsigned char number = static_cast<unsigned char>(signal);
@@ -23,14 +25,19 @@ extern "C" void OnSignal(int signal) {
 
 }  // namespace
 
-InterruptSignals::InterruptSignals(std::function<void(int signal)> onSignal)
-    : onSignal_(std::move(onSignal)) {
-  if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0)
+InterruptSignals::InterruptSignals(serial::UiDispatcher& loop,
+                                   std::function<void(int signal)> onSignal)
+    : loop_(loop), onSignal_(std::move(onSignal)) {
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0)
     throw std::system_error(errno, std::generic_category(), "pipe2");
-  notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read);
-  QObject::connect(notifier_, &QSocketNotifier::activated, [this] {
-    unsigned char number = 0;
-    while (::read(pipeFds[0], &number, 1) == 1) onSignal_(number);
+  watcher_ = std::thread([this] {
+    for (;;) {
+      unsigned char number = 0;
+      const ssize_t n = ::read(pipeFds[0], &number, 1);
+      if (n < 0 && errno == EINTR) continue;
+      if (n != 1 || number == kStopWatching) return;
+      loop_.Post([this, number] { onSignal_(number); });
+    }
   });
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -41,7 +48,8 @@ InterruptSignals::InterruptSignals(std::function<void(int signal)> onSignal)
 
 InterruptSignals::~InterruptSignals() {
   for (const int signal : kSignals) std::signal(signal, SIG_DFL);
-  delete notifier_;
+  [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &kStopWatching, 1);
+  watcher_.join();
   ::close(pipeFds[0]);
   ::close(pipeFds[1]);
   pipeFds[0] = pipeFds[1] = -1;

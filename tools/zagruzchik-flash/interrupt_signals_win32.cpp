@@ -1,0 +1,40 @@
+#include <csignal>
+
+#include "interrupt_signals.h"
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+namespace flash {
+
+namespace {
+
+std::function<void(int)>* handler = nullptr;
+serial::UiDispatcher* target = nullptr;
+
+// Runs on a thread of its own that Windows starts for the event.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  const int signal = event == CTRL_C_EVENT ? SIGINT : SIGTERM;
+  target->Post([signal] { (*handler)(signal); });
+  // Closing the console ends the process once this returns: give the loop a moment to close
+  // the port first.
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+    Sleep(2000);
+  return TRUE;
+}
+
+}  // namespace
+
+InterruptSignals::InterruptSignals(serial::UiDispatcher& loop,
+                                   std::function<void(int signal)> onSignal)
+    : loop_(loop), onSignal_(std::move(onSignal)) {
+  handler = &onSignal_;
+  target = &loop_;
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+InterruptSignals::~InterruptSignals() {
+  SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+}
+
+}  // namespace flash
