@@ -2,14 +2,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
-// The few file-system calls the converter makes, one backend per platform. Names are UTF-8;
-// failures come back as the system's own error codes, which the converter words itself.
+// The few file-system calls the program makes (the converter, the settings), one backend per
+// platform. Names are UTF-8; failures come back as the system's own error codes, which the
+// callers word themselves.
 namespace h2b::sys {
 
 // errno on POSIX, a GetLastError() code on Windows.
 using Error = int;
+
+// UTF-8 names as std::filesystem paths and back: a plain std::string would be taken in the
+// ANSI code page on Windows, which cannot hold every name.
+inline std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8Of(const std::filesystem::path& path) {
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
 
 // The errors the converter names itself.
 extern const Error kNotFound;  // nothing of that name
@@ -60,6 +72,7 @@ class File {
   bool Close(Error& error);
 
  private:
+  friend bool CopyPermissions(const std::string& from, File& to, Error& error);
   static constexpr std::intptr_t kClosed = -1;
   explicit File(std::intptr_t handle) : handle_(handle) {}
   std::intptr_t handle_ = kClosed;  // a descriptor or a HANDLE
@@ -75,5 +88,18 @@ void Remove(const std::string& name);
 // itself when that fails.
 std::string AbsolutePath(const std::string& name);
 unsigned long ProcessId();
+
+// A new file takes the access rights of the file it replaces (POSIX modes; on Windows the
+// folder's inherited rights do).
+bool CopyPermissions(const std::string& from, File& to, Error& error);
+// Makes a completed rename in the folder survive a power cut sooner, where the system needs it.
+void SyncFolder(const std::string& folder);
+// The running program's own file.
+std::string ExecutablePath();
+// Whether the user may create and rename files in the folder.
+bool FolderWritable(const std::string& folder);
+// Where the user's programs keep their settings: $XDG_CONFIG_HOME (when absolute) or
+// ~/.config on POSIX, %APPDATA% on Windows.
+std::string UserConfigurationFolder();
 
 }  // namespace h2b::sys

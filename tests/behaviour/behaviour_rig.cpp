@@ -1,17 +1,20 @@
 #include "behaviour_rig.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace behaviourtest {
 
 BehaviourRig::BehaviourRig() : startDir_(std::filesystem::current_path()) {
-  std::string pattern = (std::filesystem::path(::testing::TempDir()) / "window.XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-  folder_ = pattern;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    folder_ = std::filesystem::temp_directory_path() / ("window-" + std::to_string(random()));
+    if (std::filesystem::create_directory(folder_)) return;
+  }
+  ADD_FAILURE() << "no temporary folder";
 }
 
 BehaviourRig::~BehaviourRig() {

@@ -139,6 +139,11 @@ TEST(Creation, FileNamePartIsTheTextAfterTheLastSlash) {
   EXPECT_EQ(ui::FileNamePart("board.hex"), "board.hex");
   EXPECT_EQ(ui::FileNamePart("/fw/"), "");
   EXPECT_EQ(ui::FileNamePart(""), "");
+#ifdef _WIN32
+  // A full Windows path: the name after the last "\" or ":".
+  EXPECT_EQ(ui::FileNamePart("D:\\fw\\board.hex"), "board.hex");
+  EXPECT_EQ(ui::FileNamePart("D:board.hex"), "board.hex");
+#endif
 }
 
 TEST(PortChoice, ReopensTheLineAndRemembersIt) {

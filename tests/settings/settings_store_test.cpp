@@ -1,12 +1,15 @@
 #include "ui/settings/settings_store.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
+
+#include "h2b/native_file.h"
 
 namespace {
 
@@ -187,19 +190,30 @@ TEST(SettingsPath, IsTheExecutablesPathWithIniForItsExtension) {
 }
 
 TEST(SettingsPath, AnInstalledProgramKeepsThemInTheUsersConfigurationFolder) {
-  EXPECT_EQ(ui::ChooseSettingsPath("/media/stick/zagruzchik", true, "/home/u/.cfg", "/home/u"),
+  EXPECT_EQ(ui::ChooseSettingsPath("/media/stick/zagruzchik", true, "/home/u/.config"),
             "/media/stick/zagruzchik.ini");
-  EXPECT_EQ(ui::ChooseSettingsPath("/usr/bin/zagruzchik", false, "/home/u/.cfg", "/home/u"),
-            "/home/u/.cfg/zagruzchik/zagruzchik.ini");
-  EXPECT_EQ(ui::ChooseSettingsPath("/usr/bin/zagruzchik", false, "", "/home/u"),
+  EXPECT_EQ(ui::ChooseSettingsPath("/usr/bin/zagruzchik", false, "/home/u/.config"),
             "/home/u/.config/zagruzchik/zagruzchik.ini");
-  EXPECT_EQ(ui::ChooseSettingsPath("/usr/bin/zagruzchik", false, "cfg", "/home/u"),
-            "/home/u/.config/zagruzchik/zagruzchik.ini")
-      << "a relative XDG_CONFIG_HOME is ignored";
+}
+
+// The base directory specification: $XDG_CONFIG_HOME when absolute, else ~/.config.
+TEST(SettingsPath, TheConfigurationFolderFollowsTheBaseDirectorySpecification) {
+  const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
+  const std::string xdg = savedXdg ? savedXdg : "";
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("HOME", "/home/u", 1);
+  ::setenv("XDG_CONFIG_HOME", "/home/u/.cfg", 1);
+  EXPECT_EQ(h2b::sys::UserConfigurationFolder(), "/home/u/.cfg");
+  ::setenv("XDG_CONFIG_HOME", "cfg", 1);
+  EXPECT_EQ(h2b::sys::UserConfigurationFolder(), "/home/u/.config") << "relative: ignored";
+  ::unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(h2b::sys::UserConfigurationFolder(), "/home/u/.config");
+  ::setenv("HOME", home.c_str(), 1);
+  if (savedXdg) ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
 }
 
 TEST_F(SettingsFile, TheFirstWriteCreatesTheConfigurationFolder) {
-  const fs::path file = ui::UserSettingsPath("", (folder_ / "home").string());
+  const fs::path file = ui::UserSettingsPath((folder_ / "home" / ".config").string());
   ui::TSettingsStore store(file, true);
   EXPECT_FALSE(store.HasSection("PortName"));
   EXPECT_FALSE(fs::exists(folder_ / "home")) << "reading creates nothing";

@@ -1,10 +1,12 @@
 #include "h2b/native_file.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -148,6 +150,43 @@ std::string AbsolutePath(const std::string& name) {
 
 unsigned long ProcessId() {
   return static_cast<unsigned long>(::getpid());
+}
+
+bool CopyPermissions(const std::string& from, File& to, Error& error) {
+  struct stat old {};
+  if (::stat(from.c_str(), &old) != 0) return true;  // nothing replaced: the default mode
+  if (::fchmod(static_cast<int>(to.handle_), old.st_mode & 07777) == 0) return true;
+  error = errno;
+  return false;
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+std::string ExecutablePath() {
+  std::error_code error;
+  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : executable.string();
+}
+
+bool FolderWritable(const std::string& folder) {
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string UserConfigurationFolder() {
+  // The base directory specification ignores a relative XDG_CONFIG_HOME.
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg != nullptr && xdg[0] == '/') return xdg;
+  const char* home = std::getenv("HOME");
+  std::string folder = home != nullptr ? home : "";
+  if (folder.empty()) {
+    if (const passwd* user = ::getpwuid(::getuid())) folder = user->pw_dir;
+  }
+  return folder + "/.config";
 }
 
 }  // namespace h2b::sys

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <utility>
 
 #include "h2b/win32/wide_text.h"
@@ -177,6 +178,36 @@ std::string AbsolutePath(const std::string& name) {
 
 unsigned long ProcessId() {
   return GetCurrentProcessId();
+}
+
+bool CopyPermissions(const std::string&, File&, Error&) {
+  return true;
+}
+
+void SyncFolder(const std::string&) {}
+
+std::string ExecutablePath() {
+  std::wstring path(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return {};
+  path.resize(length);
+  return Narrow(path);
+}
+
+bool FolderWritable(const std::string& folder) {
+  // Access rights are lists here: trying is the one sure test.
+  const std::string probe = folder + "\\.zagruzchik-probe-" + std::to_string(ProcessId());
+  Error ignored = 0;
+  File file = File::CreateNew(probe, ignored);
+  if (!file.IsOpen()) return false;
+  file.Close(ignored);
+  Remove(probe);
+  return true;
+}
+
+std::string UserConfigurationFolder() {
+  const wchar_t* appData = _wgetenv(L"APPDATA");
+  return appData != nullptr ? Narrow(appData) : std::string();
 }
 
 }  // namespace h2b::sys

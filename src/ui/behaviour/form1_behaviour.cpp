@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
+#include "h2b/native_file.h"
+
 namespace ui {
 
 namespace {
@@ -15,7 +17,7 @@ constexpr char kDefaultPort[] = "COM1";
 }  // namespace
 
 std::string FileNamePart(const std::string& path) {
-  const auto slash = path.rfind('/');
+  const auto slash = path.find_last_of(h2b::sys::kPathSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

@@ -18,7 +18,8 @@ namespace ui {
 
 inline constexpr char kPortNotDefinedText[] = "Последовательный порт не определен";
 
-// The text after the last "/" of a path: the whole text when there is none.
+// The text after the last "/" of a path (on Windows also "\" or ":"): the whole text when
+// there is none.
 std::string FileNamePart(const std::string& path);
 
 // What the main window does, apart from how it is drawn: creation, the settings, the port

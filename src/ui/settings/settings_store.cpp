@@ -1,16 +1,10 @@
 #include "ui/settings/settings_store.h"
 
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
 #include <utility>
 
+#include "h2b/native_file.h"
 #include "ui/settings/ini_text.h"
 
 namespace ui {
@@ -18,45 +12,32 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Close reports a failed delayed write (NFS, full disk), so its result counts.
-  bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
-
- private:
-  int fd_;
-};
-
 // The file's bytes; an empty text when it does not exist; nothing when it exists but
 // cannot be read.
 std::optional<std::string> Load(const fs::path& file) {
-  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+  h2b::sys::Error error = 0;
+  h2b::sys::File in = h2b::sys::File::OpenForReading(h2b::sys::Utf8Of(file), error);
+  if (!in.IsOpen()) {
+    return h2b::sys::KindOf(h2b::sys::Utf8Of(file), true) == h2b::sys::Kind::Missing
+               ? std::optional<std::string>("")
+               : std::nullopt;
+  }
   std::string text;
   char buffer[4096];
   for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    const std::int64_t n = in.Read(buffer, sizeof buffer, error);
     if (n == 0) return text;
-    if (n > 0) {
-      text.append(buffer, static_cast<std::size_t>(n));
-    } else if (errno != EINTR) {
-      return std::nullopt;
-    }
+    if (n < 0) return std::nullopt;
+    text.append(buffer, static_cast<std::size_t>(n));
   }
 }
 
-bool WriteAll(int fd, const std::string& text) {
+bool WriteAll(h2b::sys::File& out, const std::string& text) {
+  h2b::sys::Error error = 0;
   for (std::size_t done = 0; done < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno != EINTR) return false;
-    if (n > 0) done += static_cast<std::size_t>(n);
+    const std::int64_t n = out.WriteAt(done, text.data() + done, text.size() - done, error);
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
   }
   return true;
 }
@@ -66,23 +47,21 @@ bool WriteAll(int fd, const std::string& text) {
 bool ReplaceFile(const fs::path& target, const std::string& text) {
   static std::atomic<unsigned> counter{0};
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const fs::path temp = folder / (target.filename().string() + ".tmp" + std::to_string(::getpid()) +
-                                  "." + std::to_string(counter++));
-  struct stat old_file {};
-  const bool existed = ::stat(target.c_str(), &old_file) == 0;
-
-  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (fd.get() < 0) return false;
-  const bool written = (!existed || ::fchmod(fd.get(), old_file.st_mode & 07777) == 0) &&
-                       WriteAll(fd.get(), text) && ::fsync(fd.get()) == 0 && fd.Close() &&
-                       ::rename(temp.c_str(), target.c_str()) == 0;
+  const std::string temp = h2b::sys::Utf8Of(target) + ".tmp" +
+                           std::to_string(h2b::sys::ProcessId()) + "." + std::to_string(counter++);
+  h2b::sys::Error error = 0;
+  h2b::sys::File out = h2b::sys::File::CreateNew(temp, error);
+  if (!out.IsOpen()) return false;
+  const bool written = h2b::sys::CopyPermissions(h2b::sys::Utf8Of(target), out, error) &&
+                       WriteAll(out, text) && out.SyncData(error) && out.Close(error) &&
+                       h2b::sys::RenameReplacing(temp, h2b::sys::Utf8Of(target), error);
   if (!written) {
-    ::unlink(temp.c_str());
+    if (out.IsOpen()) out.Close(error);
+    h2b::sys::Remove(temp);
     return false;
   }
   // The rename is done; syncing the folder only makes it survive a power cut sooner.
-  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
+  h2b::sys::SyncFolder(h2b::sys::Utf8Of(folder));
   return true;
 }
 
@@ -130,7 +109,7 @@ void TSettingsStore::WriteValue(const std::string& section, const std::string& k
   std::error_code noFolder;
   if (ini && createFolder_) fs::create_directories(target.parent_path(), noFolder);
   if (!ini || !ini->Set(section, key, value) || !ReplaceFile(target, ini->Text()))
-    throw ESettingsError("Unable to write to " + file_.string());
+    throw ESettingsError("Unable to write to " + h2b::sys::Utf8Of(file_));
 }
 
 fs::path SettingsPathFor(const fs::path& executable) {
@@ -138,27 +117,26 @@ fs::path SettingsPathFor(const fs::path& executable) {
   return settings.replace_extension(".ini");
 }
 
-fs::path UserSettingsPath(const std::string& xdgConfigHome, const std::string& home) {
-  // The base directory specification ignores a relative XDG_CONFIG_HOME.
-  const fs::path base = !xdgConfigHome.empty() && fs::path(xdgConfigHome).is_absolute()
-                            ? fs::path(xdgConfigHome)
-                            : fs::path(home) / ".config";
-  return base / kSettingsFolder / (std::string(kSettingsFolder) + ".ini");
+fs::path UserSettingsPath(const std::string& configurationFolder) {
+  return h2b::sys::PathOf(configurationFolder) / kSettingsFolder /
+         (std::string(kSettingsFolder) + ".ini");
 }
 
 fs::path ChooseSettingsPath(const fs::path& executable, bool besideWritable,
-                            const std::string& xdgConfigHome, const std::string& home) {
-  return besideWritable ? SettingsPathFor(executable) : UserSettingsPath(xdgConfigHome, home);
+                            const std::string& configurationFolder) {
+  return besideWritable ? SettingsPathFor(executable) : UserSettingsPath(configurationFolder);
 }
 
 namespace {
 
 fs::path RunningExecutable() {
-  std::error_code error;
-  fs::path executable = fs::read_symlink("/proc/self/exe", error);
-  // Without /proc the program's own name is unknown; the working folder is the fallback.
-  if (error) executable = fs::current_path(error) / kSettingsFolder;
-  return executable;
+  const std::string executable = h2b::sys::ExecutablePath();
+  // Without it the program's own name is unknown; the working folder is the fallback.
+  if (executable.empty()) {
+    std::error_code error;
+    return fs::current_path(error) / kSettingsFolder;
+  }
+  return h2b::sys::PathOf(executable);
 }
 
 }  // namespace
@@ -167,14 +145,9 @@ fs::path DefaultSettingsPath() {
   const fs::path executable = RunningExecutable();
   // The settings file is replaced whole through a temporary file beside it, so the folder
   // itself must be writable: an installed program's is not.
-  const bool besideWritable = ::access(executable.parent_path().c_str(), W_OK | X_OK) == 0;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  std::string homeFolder = home ? home : "";
-  if (homeFolder.empty()) {
-    if (const passwd* user = ::getpwuid(::getuid())) homeFolder = user->pw_dir;
-  }
-  return ChooseSettingsPath(executable, besideWritable, xdg ? xdg : "", homeFolder);
+  return ChooseSettingsPath(executable,
+                            h2b::sys::FolderWritable(h2b::sys::Utf8Of(executable.parent_path())),
+                            h2b::sys::UserConfigurationFolder());
 }
 
 TSettingsStore DefaultSettingsStore() {

@@ -45,15 +45,15 @@ inline constexpr char kSettingsFolder[] = "zagruzchik";
 
 // The executable's path with its extension replaced by ".ini" (or ".ini" appended).
 std::filesystem::path SettingsPathFor(const std::filesystem::path& executable);
-// zagruzchik/zagruzchik.ini in $XDG_CONFIG_HOME, or in HOME/.config when that is unset, empty
-// or relative.
-std::filesystem::path UserSettingsPath(const std::string& xdgConfigHome, const std::string& home);
+// zagruzchik/zagruzchik.ini in the user's configuration folder.
+std::filesystem::path UserSettingsPath(const std::string& configurationFolder);
 // Beside the executable when the user may write its folder (a build tree, a copy on a stick),
 // otherwise in the user's configuration folder (an installed program).
 std::filesystem::path ChooseSettingsPath(const std::filesystem::path& executable,
-                                         bool besideWritable, const std::string& xdgConfigHome,
-                                         const std::string& home);
-// ChooseSettingsPath for the running executable, its folder and the environment.
+                                         bool besideWritable,
+                                         const std::string& configurationFolder);
+// ChooseSettingsPath for the running executable, its folder and the user's configuration
+// folder ($XDG_CONFIG_HOME or ~/.config; %APPDATA% on Windows).
 std::filesystem::path DefaultSettingsPath();
 // The store at DefaultSettingsPath, creating the user's configuration folder when it is there.
 TSettingsStore DefaultSettingsStore();
