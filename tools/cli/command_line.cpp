@@ -112,4 +112,18 @@ std::optional<int> ParseOrExit(const Program& program, int argc, char* const* ar
   return std::nullopt;
 }
 
+std::optional<int> ParseOrExit(const Program& program, int argc, char* const* argv,
+                               std::initializer_list<OptionSpec> specs,
+                               const std::function<void(const CommandLine&)>& take) {
+  CommandLine line;
+  if (const auto done = ParseOrExit(program, argc, argv, specs, line)) return done;
+  try {
+    take(line);
+  } catch (const UsageError& error) {
+    PrintUsageError(program, error.what());
+    return 2;
+  }
+  return std::nullopt;
+}
+
 }  // namespace cli

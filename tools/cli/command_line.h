@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -60,6 +61,12 @@ std::string HelpText(const Program& program);
 // the program goes on with the command line in `parsed`.
 std::optional<int> ParseOrExit(const Program& program, int argc, char* const* argv,
                                std::initializer_list<OptionSpec> specs, CommandLine& parsed);
+
+// ParseOrExit, then take(line) for the program's own options; a UsageError it throws is
+// printed like the parser's own (exit 2).
+std::optional<int> ParseOrExit(const Program& program, int argc, char* const* argv,
+                               std::initializer_list<OptionSpec> specs,
+                               const std::function<void(const CommandLine&)>& take);
 
 // The usage error as every companion prints it.
 void PrintUsageError(const Program& program, const std::string& message);

@@ -56,18 +56,9 @@ FlashOptions FlashOptionsOf(const cli::CommandLine& line) {
 }
 
 std::optional<int> ParseFlashOptions(int argc, char** argv, FlashOptions& options) {
-  cli::CommandLine line;
-  if (const auto done =
-          cli::ParseOrExit(kFlashProgram, argc, argv,
-                           {{"port", true}, {"timeout", true}, {"list-ports", false}}, line))
-    return done;
-  try {
-    options = FlashOptionsOf(line);
-  } catch (const cli::UsageError& error) {
-    cli::PrintUsageError(kFlashProgram, error.what());
-    return 2;
-  }
-  return std::nullopt;
+  return cli::ParseOrExit(
+      kFlashProgram, argc, argv, {{"port", true}, {"timeout", true}, {"list-ports", false}},
+      [&options](const cli::CommandLine& line) { options = FlashOptionsOf(line); });
 }
 
 }  // namespace flash

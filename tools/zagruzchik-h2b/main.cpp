@@ -28,14 +28,14 @@ int main(int argc, char** argv) {
   // Past a file-size limit a write then fails with its message instead of killing us.
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
-  cli::CommandLine line;
-  if (const auto done = cli::ParseOrExit(kProgram, argc, argv, {}, line)) return *done;
-  if (line.operands.size() != 1) {
-    cli::PrintUsageError(
-        kProgram, line.operands.empty() ? "no HEX file given" : "more than one HEX file given");
-    return 2;
-  }
-  const std::string& hexFile = line.operands.front();
+  std::string hexFile;
+  if (const auto done =
+          cli::ParseOrExit(kProgram, argc, argv, {}, [&hexFile](const cli::CommandLine& line) {
+            if (line.operands.empty()) throw cli::UsageError("no HEX file given");
+            if (line.operands.size() > 1) throw cli::UsageError("more than one HEX file given");
+            hexFile = line.operands.front();
+          }))
+    return *done;
   try {
     h2b::RequireHexFile(hexFile);
     const std::string image = h2b::ConvertHexFile(hexFile);

@@ -94,29 +94,20 @@ Options OptionsOf(const cli::CommandLine& line) {
 }
 
 std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
-  cli::CommandLine line;
-  if (const auto done = cli::ParseOrExit(kProgram, argc, argv,
-                                         {{"port", true},
-                                          {"hello-delay", true},
-                                          {"no-pace", false},
-                                          {"burst", true},
-                                          {"out", true},
-                                          {"expect", true},
-                                          {"length", true},
-                                          {"wrong-reply-at", true},
-                                          {"silent-after", true},
-                                          {"hangup-after", true},
-                                          {"noise", true},
-                                          {"bit7", false}},
-                                         line))
-    return done;
-  try {
-    options = OptionsOf(line);
-  } catch (const cli::UsageError& error) {
-    cli::PrintUsageError(kProgram, error.what());
-    return 2;
-  }
-  return std::nullopt;
+  return cli::ParseOrExit(kProgram, argc, argv,
+                          {{"port", true},
+                           {"hello-delay", true},
+                           {"no-pace", false},
+                           {"burst", true},
+                           {"out", true},
+                           {"expect", true},
+                           {"length", true},
+                           {"wrong-reply-at", true},
+                           {"silent-after", true},
+                           {"hangup-after", true},
+                           {"noise", true},
+                           {"bit7", false}},
+                          [&options](const cli::CommandLine& line) { options = OptionsOf(line); });
 }
 
 }  // namespace sim
