@@ -1,5 +1,5 @@
-// Download timing: zagruzchik-flash against a paced zagruzchik-sim, compared with the time the bytes
-// need on the line, and the lock-step round trips per second on an unpaced line. The same
+// Download timing: zagruzchik-flash against a paced zagruzchik-sim, compared with the time the
+// bytes need on the line, and the lock-step round trips per second on an unpaced line. The same
 // runs with a plain blocking loop on one thread show what the machine itself allows. Paced
 // runs alternate between the two, and the medians are printed; CPU is the kernel's task clock
 // of the flasher's threads.
@@ -73,7 +73,8 @@ Result Flash(const std::string& folder, const std::string& hexFile, bool paced, 
     std::unique_ptr<bench::TaskClock> clock;
     ChildProcess flash({LOADER_FLASH, "--port", *path, hexFile}, folder,
                        [&](pid_t pid) { clock = std::make_unique<bench::TaskClock>(pid); });
-    if (flash.Wait(kBound) != 0) throw std::runtime_error("zagruzchik-flash failed: " + flash.Err());
+    if (flash.Wait(kBound) != 0)
+      throw std::runtime_error("zagruzchik-flash failed: " + flash.Err());
     result.cpu = clock->Seconds();
   }
   result.wall = Seconds(Clock::now() - start).count();

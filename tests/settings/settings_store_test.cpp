@@ -196,7 +196,7 @@ TEST(SettingsPath, AnInstalledProgramKeepsThemInTheUsersConfigurationFolder) {
             "/home/u/.config/zagruzchik/zagruzchik.ini");
 }
 
-// The base directory specification: $XDG_CONFIG_HOME when absolute, else ~/.config.
+// The XDG base directory rules: $XDG_CONFIG_HOME when absolute, else ~/.config.
 TEST(SettingsPath, TheConfigurationFolderFollowsTheBaseDirectorySpecification) {
   const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
   const std::string xdg = savedXdg ? savedXdg : "";

@@ -178,7 +178,7 @@ bool FolderWritable(const std::string& folder) {
 }
 
 std::string UserConfigurationFolder() {
-  // The base directory specification ignores a relative XDG_CONFIG_HOME.
+  // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   if (xdg != nullptr && xdg[0] == '/') return xdg;
   const char* home = std::getenv("HOME");
