@@ -197,7 +197,7 @@ TEST(SettingsPath, AnInstalledProgramKeepsThemInTheUsersConfigurationFolder) {
 }
 
 // The XDG base directory rules: $XDG_CONFIG_HOME when absolute, else ~/.config.
-TEST(SettingsPath, TheConfigurationFolderFollowsTheBaseDirectorySpecification) {
+TEST(SettingsPath, TheConfigurationFolderFollowsTheXdgBaseDirectoryRules) {
   const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
   const std::string xdg = savedXdg ? savedXdg : "";
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
