@@ -1,10 +1,10 @@
 #pragma once
 
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 
+#include "serial/sync.h"
 #include "serial/ui_dispatcher.h"
 
 namespace serial {
@@ -32,8 +32,8 @@ class Handover : public std::enable_shared_from_this<Handover> {
   void Post(std::function<void()> call, std::shared_ptr<bool> returned);
 
   UiDispatcher& ui_;
-  std::mutex mutex_;
-  std::condition_variable returned_;
+  Mutex mutex_;
+  Condition returned_;
   bool released_ = false;
   std::shared_ptr<bool> lastStarted_;  // whether the call Start posted last has returned
 };

@@ -1,11 +1,12 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+
+#include "serial/sync.h"
 
 namespace serial {
 
@@ -31,9 +32,9 @@ class TransmitQueue {
  private:
   const std::size_t capacity_;
   std::unique_ptr<std::uint8_t[]> bytes_;
-  std::mutex mutex_;
-  std::condition_variable dataReady_;
-  std::condition_variable room_;
+  Mutex mutex_;
+  Condition dataReady_;
+  Condition room_;
   std::size_t count_ = 0;
   bool stopped_ = false;
 };

@@ -1,12 +1,11 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <optional>
 
+#include "serial/sync.h"
 #include "serial/ui_dispatcher.h"
 
 namespace flash {
@@ -32,8 +31,8 @@ class ConsoleLoop : public serial::UiDispatcher {
  private:
   using Clock = std::chrono::steady_clock;
 
-  std::mutex mutex_;
-  std::condition_variable posted_;
+  serial::Mutex mutex_;
+  serial::Condition posted_;
   std::deque<std::function<void()>> calls_;
   std::optional<int> exitCode_;
   std::chrono::milliseconds timerPeriod_{0};
