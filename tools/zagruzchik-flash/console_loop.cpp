@@ -15,23 +15,23 @@ void ConsoleLoop::Post(std::function<void()> call) {
 
 int ConsoleLoop::Run() {
   std::unique_lock<serial::Mutex> lock(mutex_);
+  const auto ready = [this] { return !calls_.empty() || exitCode_.has_value(); };
   while (!exitCode_) {
-    if (calls_.empty()) {
-      const bool timed = timerCall_ != nullptr;
-      const auto ready = [this] { return !calls_.empty() || exitCode_.has_value(); };
-      if (timed ? !posted_.wait_until(lock, timerDue_, ready)
-                : (posted_.wait(lock, ready), false)) {
-        // Due: the timer runs once, unless restarted meanwhile by its own call.
-        auto call = std::exchange(timerCall_, nullptr);
-        lock.unlock();
-        call();
-        lock.lock();
-        continue;
-      }
-      continue;
+    bool posted = true;
+    if (timerCall_) {
+      posted = posted_.wait_until(lock, timerDue_, ready);
+    } else {
+      posted_.wait(lock, ready);
     }
-    auto call = std::move(calls_.front());
-    calls_.pop_front();
+    if (exitCode_) break;
+    std::function<void()> call;
+    if (posted) {
+      call = std::move(calls_.front());
+      calls_.pop_front();
+    } else {
+      // Due: the timer runs once, unless its own call starts it again.
+      call = std::exchange(timerCall_, nullptr);
+    }
     lock.unlock();
     call();
     lock.lock();

@@ -129,30 +129,35 @@ fs::path ChooseSettingsPath(const fs::path& executable, bool besideWritable,
 
 namespace {
 
-fs::path RunningExecutable() {
-  const std::string executable = h2b::sys::ExecutablePath();
+// Where the running program keeps its settings, and whether that is the user's configuration
+// folder (made by the first write) rather than the program's own.
+struct SettingsPlace {
+  fs::path file;
+  bool userFolder;
+};
+
+SettingsPlace DefaultSettingsPlace() {
+  const std::string path = h2b::sys::ExecutablePath();
+  std::error_code error;
   // Without it the program's own name is unknown; the working folder is the fallback.
-  if (executable.empty()) {
-    std::error_code error;
-    return fs::current_path(error) / kSettingsFolder;
-  }
-  return h2b::sys::PathOf(executable);
+  const fs::path executable =
+      path.empty() ? fs::current_path(error) / kSettingsFolder : h2b::sys::PathOf(path);
+  // The settings file is replaced whole through a temporary file beside it, so the folder
+  // itself must be writable: an installed program's is not.
+  const bool besideWritable = h2b::sys::FolderWritable(h2b::sys::Utf8Of(executable.parent_path()));
+  return {ChooseSettingsPath(executable, besideWritable, h2b::sys::UserConfigurationFolder()),
+          !besideWritable};
 }
 
 }  // namespace
 
 fs::path DefaultSettingsPath() {
-  const fs::path executable = RunningExecutable();
-  // The settings file is replaced whole through a temporary file beside it, so the folder
-  // itself must be writable: an installed program's is not.
-  return ChooseSettingsPath(executable,
-                            h2b::sys::FolderWritable(h2b::sys::Utf8Of(executable.parent_path())),
-                            h2b::sys::UserConfigurationFolder());
+  return DefaultSettingsPlace().file;
 }
 
 TSettingsStore DefaultSettingsStore() {
-  const fs::path file = DefaultSettingsPath();
-  return TSettingsStore(file, file != SettingsPathFor(RunningExecutable()));
+  const SettingsPlace place = DefaultSettingsPlace();
+  return TSettingsStore(place.file, place.userFolder);
 }
 
 }  // namespace ui
