@@ -1,12 +1,20 @@
 #include "h2b/hex_image_source.h"
 
 #include "h2b/convert_hex_file.h"
+#include "h2b/file_errors.h"
 #include "h2b/image_file_stream.h"
 
 namespace h2b {
 
 std::unique_ptr<transfer::ImageStream> HexImageSource::OpenImage(const std::string& hexFileName) {
-  return std::make_unique<ImageFileStream>(ConvertHexFile(hexFileName));
+  ConvertedImage image = ConvertHexFileToImage(hexFileName);
+  if (!image.file.IsOpen()) {
+    // No HEX file, no image: opening the empty name says so in the system's words.
+    sys::Error error = sys::kNotFound;
+    sys::File::OpenForReading(image.name, error);
+    throw FileError("Cannot open", image.name, error);
+  }
+  return std::make_unique<ImageFileStream>(std::move(image));
 }
 
 }  // namespace h2b

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "h2b/file_errors.h"
+#include "sys/interrupt.h"
 
 namespace h2b {
 
@@ -33,11 +34,15 @@ HexLineReader::~HexLineReader() = default;
 
 bool HexLineReader::Fill() {
   if (atEnd_) return false;
+  if (sys::InterruptRequested()) throw EInterrupted();
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
+  // The unread bytes are one line without a break so far: what lies past kMaxLine of it is
+  // never looked at.
+  end_ = std::min(end_, kMaxLine);
   // Room for the rest of the file as it was when opened (one byte more to see its end), in
   // chunks of at most kChunk: a small file costs no more memory than it needs.
   const std::size_t rest = sizeHint_ >= end_ ? sizeHint_ - end_ + 1 : kChunk;
@@ -62,14 +67,6 @@ bool HexLineReader::Fill() {
   return true;
 }
 
-void HexLineReader::ReadAll() {
-  while (Fill()) {
-  }
-  // Let go of it: where an open file cannot be replaced (Windows), a HEX file that is its own
-  // image must be closed before the new image takes its name.
-  file_ = sys::File();
-}
-
 bool HexLineReader::Next(std::string_view& line) {
   std::size_t scan = begin_;
   for (;;) {
@@ -85,7 +82,8 @@ bool HexLineReader::Next(std::string_view& line) {
       begin_ = scan + 1;
       return true;
     }
-    const std::size_t scanned = scan - begin_;
+    // Fill keeps at most kMaxLine of the scanned bytes.
+    const std::size_t scanned = std::min(scan - begin_, kMaxLine);
     if (!Fill()) break;
     scan = begin_ + scanned;
   }

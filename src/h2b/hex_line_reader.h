@@ -4,12 +4,14 @@
 #include <string_view>
 #include <vector>
 
-#include "h2b/native_file.h"
+#include "sys/native_file.h"
 
 namespace h2b {
 
 // Reads a text file line by line in large chunks. A line ends at CR, at LF or at CR LF;
-// a NUL byte ends the text; a break at the very end adds no empty line.
+// a NUL byte ends the text; a break at the very end adds no empty line. Memory stays bounded
+// whatever the file holds: a line is given only up to kMaxLine characters, far more than any
+// record has.
 class HexLineReader {
  public:
   // Opens the file for reading; throws EFileError "Cannot open file ..." on failure, also for
@@ -19,12 +21,15 @@ class HexLineReader {
   HexLineReader(const HexLineReader&) = delete;
   HexLineReader& operator=(const HexLineReader&) = delete;
 
-  // The next line, valid until the next call; false at the end of the text.
+  static constexpr std::size_t kMaxLine = 64 * 1024;
+
+  // The next line, valid until the next call; false at the end of the text. A request to stop
+  // (sys::InterruptRequested) throws EInterrupted.
   bool Next(std::string_view& line);
 
-  // Reads the rest of the file into memory now, so that a file that cannot be read fails
-  // before anything else is touched (and a file about to be replaced is already in memory).
-  void ReadAll();
+  // Lets go of the file: where an open file cannot be replaced (Windows), a HEX file that is
+  // its own image must be closed before the new image takes its name.
+  void Close() { file_ = sys::File(); }
 
  private:
   bool Fill();  // reads more after the unread bytes; false at the end of the file

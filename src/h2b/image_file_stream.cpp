@@ -1,40 +1,53 @@
 #include "h2b/image_file_stream.h"
 
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
 #include "h2b/file_errors.h"
 
 namespace h2b {
 
-ImageFileStream::ImageFileStream(const std::string& fileName) : fileName_(fileName) {
-  sys::Error error = 0;
-  file_ = sys::File::OpenForReading(fileName, error);
-  if (!file_.IsOpen()) throw FileError("Cannot open", fileName, error);
-  // A folder opens for reading on Linux but is no image.
-  sys::Kind kind = sys::Kind::Unknown;
-  std::uint64_t size = 0;
-  if (file_.Describe(kind, size, error) && kind == sys::Kind::Folder)
-    throw FileError("Cannot open", fileName, sys::kIsFolder);
-}
+namespace {
 
-ImageFileStream::~ImageFileStream() = default;
+constexpr char kChanged[] = "The file was changed after it was converted";
 
-std::uint64_t ImageFileStream::Size() const {
-  sys::Error error = 0;
-  sys::Kind kind = sys::Kind::Unknown;
-  std::uint64_t size = 0;
-  if (!file_.Describe(kind, size, error)) throw FileError("Cannot read", fileName_, error);
-  return size;
-}
+}  // namespace
+
+ImageFileStream::ImageFileStream(ConvertedImage image) : image_(std::move(image)) {}
 
 std::size_t ImageFileStream::Read(std::uint8_t* buffer, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
-    sys::Error error = 0;
-    const std::int64_t got = file_.Read(buffer + done, count - done, error);
-    if (got < 0) throw FileError("Cannot read", fileName_, error);
-    if (got == 0) break;
-    done += static_cast<std::size_t>(got);
+    if (used_ == chunk_.size()) {
+      if (next_ >= image_.size) break;
+      LoadChunk();
+    }
+    const std::size_t part = std::min(count - done, chunk_.size() - used_);
+    std::memcpy(buffer + done, chunk_.data() + used_, part);
+    used_ += part;
+    done += part;
   }
   return done;
+}
+
+void ImageFileStream::LoadChunk() {
+  const std::size_t index = static_cast<std::size_t>(next_ / ImageDigest::kChunk);
+  chunk_.resize(
+      static_cast<std::size_t>(std::min<std::uint64_t>(ImageDigest::kChunk, image_.size - next_)));
+  std::size_t got = 0;
+  while (got < chunk_.size()) {
+    sys::Error error = 0;
+    const std::int64_t n =
+        image_.file.ReadAt(next_ + got, chunk_.data() + got, chunk_.size() - got, error);
+    if (n < 0) throw FileError("Cannot read", image_.name, error);
+    if (n == 0) throw FileError("Cannot read", image_.name, kChanged);  // cut short meanwhile
+    got += static_cast<std::size_t>(n);
+  }
+  if (ImageDigest::Of(chunk_.data(), chunk_.size()) != image_.digest.At(index))
+    throw FileError("Cannot read", image_.name, kChanged);
+  used_ = 0;
+  next_ += chunk_.size();
 }
 
 }  // namespace h2b

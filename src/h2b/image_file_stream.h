@@ -1,28 +1,32 @@
 #pragma once
 
-#include <string>
+#include <cstdint>
+#include <vector>
 
-#include "h2b/native_file.h"
+#include "h2b/converted_image.h"
 #include "transfer/image_source.h"
 
 namespace h2b {
 
-// An image file opened read-only for a download.
+// A converted image read for a download through the file the conversion wrote, a megabyte at
+// a time, each checked against the digest taken as it was written: what is sent is what was
+// converted, or the download fails.
 class ImageFileStream : public transfer::ImageStream {
  public:
-  // Opens an existing file; throws EFileError "Cannot open file ..." on failure.
-  explicit ImageFileStream(const std::string& fileName);
-  ~ImageFileStream() override;
-  ImageFileStream(const ImageFileStream&) = delete;
-  ImageFileStream& operator=(const ImageFileStream&) = delete;
+  explicit ImageFileStream(ConvertedImage image);
 
-  std::uint64_t Size() const override;
-  // Throws EFileError "Cannot read file ..." when the system fails the read.
+  std::uint64_t Size() const override { return image_.size; }
+  // Throws EFileError "Cannot read file ..." when the system fails the read or the file no
+  // longer holds what was written.
   std::size_t Read(std::uint8_t* buffer, std::size_t count) override;
 
  private:
-  std::string fileName_;
-  sys::File file_;
+  void LoadChunk();
+
+  ConvertedImage image_;
+  std::vector<std::uint8_t> chunk_;  // the checked bytes of the current chunk
+  std::size_t used_ = 0;             // of chunk_, already read
+  std::uint64_t next_ = 0;           // image offset of the next chunk
 };
 
 }  // namespace h2b

@@ -1,6 +1,7 @@
 #include "h2b/image_names.h"
 
-#include "h2b/native_file.h"
+#include "sys/native_file.h"
+#include "sys/paths.h"
 
 namespace h2b {
 

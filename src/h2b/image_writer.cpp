@@ -1,41 +1,18 @@
 #include "h2b/image_writer.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <string>
 
 #include "h2b/file_errors.h"
+#include "sys/interrupt.h"
 
 namespace h2b {
 
-namespace {
-
-constexpr std::size_t kWindow = 1 << 20;
-std::atomic<unsigned> tempCount{0};
-
-}  // namespace
-
 ImageWriter::ImageWriter(const std::string& fileName) : fileName_(fileName) {
-  for (int attempt = 0; !file_.IsOpen(); ++attempt) {
-    tempName_ = "." + fileName + "." + std::to_string(sys::ProcessId()) + "-" +
-                std::to_string(tempCount++) + ".tmp";
-    sys::Error error = 0;
-    file_ = sys::File::CreateNew(tempName_, error);
-    if (!file_.IsOpen() && (error != sys::kExists || attempt == 100)) {
-      tempName_.clear();
-      throw FileError("Cannot create", fileName, error);
-    }
-  }
+  sys::Error error = 0;
+  if (!file_.Create(fileName, error)) throw FileError("Cannot create", fileName, error);
   window_.reserve(kWindow);
-}
-
-ImageWriter::~ImageWriter() {
-  if (file_.IsOpen()) {
-    sys::Error ignored = 0;
-    file_.Close(ignored);
-  }
-  if (!tempName_.empty()) sys::Remove(tempName_);
 }
 
 void ImageWriter::PadTo(std::uint64_t offset) {
@@ -47,11 +24,14 @@ void ImageWriter::PadTo(std::uint64_t offset) {
 }
 
 void ImageWriter::Put(std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
+  dataBytes_ += count;
   PadTo(offset);
   const std::uint64_t end = Length();
   if (offset < windowStart_) {
     const std::size_t below = std::min<std::uint64_t>(count, windowStart_ - offset);
     WriteAt(offset, data, below);
+    for (std::uint64_t chunk = offset / kWindow; chunk <= (offset + below - 1) / kWindow; ++chunk)
+      patched_.push_back(static_cast<std::size_t>(chunk));
     offset += below;
     data += below;
     count -= below;
@@ -77,6 +57,11 @@ void ImageWriter::Append(const std::uint8_t* data, std::size_t count) {
 }
 
 void ImageWriter::Flush() {
+  // Every megabyte: a huge fill from a high base address stops at once too.
+  if (sys::InterruptRequested()) throw EInterrupted();
+  if (window_.empty()) return;
+  digest_.Set(static_cast<std::size_t>(windowStart_ / kWindow),
+              ImageDigest::Of(window_.data(), window_.size()));
   WriteAt(windowStart_, window_.data(), window_.size());
   windowStart_ += window_.size();
   window_.clear();
@@ -85,7 +70,7 @@ void ImageWriter::Flush() {
 void ImageWriter::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::size_t count) {
   while (count > 0) {
     sys::Error error = sys::kNoSpace;
-    const std::int64_t written = file_.WriteAt(offset, data, count, error);
+    const std::int64_t written = file_.file().WriteAt(offset, data, count, error);
     if (written <= 0) throw FileError("Cannot write", fileName_, error);
     offset += static_cast<std::uint64_t>(written);
     data += written;
@@ -93,15 +78,36 @@ void ImageWriter::WriteAt(std::uint64_t offset, const std::uint8_t* data, std::s
   }
 }
 
-void ImageWriter::Commit() {
+// Records out of order changed chunks already written: their digests are taken again from the
+// file, which nobody else can reach yet.
+void ImageWriter::DigestPatchedChunks() {
+  std::sort(patched_.begin(), patched_.end());
+  patched_.erase(std::unique(patched_.begin(), patched_.end()), patched_.end());
+  std::vector<std::uint8_t> data;
+  for (const std::size_t chunk : patched_) {
+    const std::uint64_t start = static_cast<std::uint64_t>(chunk) * kWindow;
+    data.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, Length() - start)));
+    std::size_t got = 0;
+    while (got < data.size()) {
+      sys::Error error = sys::kNoSpace;
+      const std::int64_t n =
+          file_.file().ReadAt(start + got, data.data() + got, data.size() - got, error);
+      if (n <= 0) throw FileError("Cannot write", fileName_, error);
+      got += static_cast<std::size_t>(n);
+    }
+    digest_.Set(chunk, ImageDigest::Of(data.data(), data.size()));
+  }
+  patched_.clear();
+}
+
+ConvertedImage ImageWriter::Commit() {
   Flush();
+  DigestPatchedChunks();
+  // No sync to the disk: the image is made afresh from the HEX file at every Start, so one lost
+  // to a power cut costs only a conversion.
   sys::Error error = 0;
-  // On disk before it takes the name, so a crash cannot leave an empty image there.
-  if (!file_.SyncData(error)) throw FileError("Cannot write", fileName_, error);
-  if (!file_.Close(error)) throw FileError("Cannot write", fileName_, error);
-  if (!sys::RenameReplacing(tempName_, fileName_, error))
-    throw FileError("Cannot create", fileName_, error);
-  tempName_.clear();
+  if (!file_.Commit(error)) throw FileError("Cannot create", fileName_, error);
+  return ConvertedImage{fileName_, std::move(file_.file()), Length(), std::move(digest_)};
 }
 
 }  // namespace h2b

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "h2b/file_errors.h"
+#include "sys/error.h"
 
 namespace serial {
 
@@ -17,7 +17,7 @@ class ECommError : public std::runtime_error {
 inline constexpr const char* kPortIsOpen = "Can't perform this operation while port is open";
 inline constexpr const char* kOutputBufferFull = "Output buffer is full. Please check comm status.";
 
-using h2b::SystemErrorText;
+using sys::SystemErrorText;
 
 // The message of a failure handed on as an exception_ptr (the error report's argument).
 std::string MessageOf(const std::exception_ptr& failure);

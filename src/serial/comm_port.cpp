@@ -205,17 +205,19 @@ void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
 // Closing at once releases the descriptor, so the kernel frees the adapter's name for a
 // re-plugged one, and the next Open starts afresh; it also makes the report the only one.
 void TCommPort::LoseLine(const std::exception_ptr& failure) {
+  const bool allWritten = queue_->Empty();
   try {
     CloseDevice(true, std::chrono::milliseconds(0));  // nothing to settle: the line is gone
   } catch (...) {
     Report(std::current_exception());
   }
+  bool report = true;
   try {
-    if (OnLineLost) OnLineLost(*this);
+    if (OnLineLost) report = OnLineLost(*this, allWritten);
   } catch (...) {
     Report(std::current_exception());
   }
-  Report(failure);
+  if (report) Report(failure);
 }
 
 void TCommPort::DispatchTxEmpty() {

@@ -47,6 +47,9 @@ class TCommPort : public TPortDevice {
   using TNotifyEvent = std::function<void(TCommPort& sender)>;
   using TRxCharEvent = std::function<void(TCommPort& sender, std::int32_t count)>;
   using TErrorEvent = std::function<void(TCommPort& sender, std::uint32_t errors)>;
+  // allWritten: every byte WriteBuf queued had been handed to the driver. Returns whether the
+  // failure is still to be reported.
+  using TLineLostEvent = std::function<bool(TCommPort& sender, bool allWritten)>;
   // Where exceptions raised inside a notification go (the application's error report).
   using TErrorReport = std::function<void(const std::exception_ptr& error)>;
 
@@ -116,8 +119,9 @@ class TCommPort : public TPortDevice {
   TErrorEvent OnError;
   TRxCharEvent OnRxChar;  // count is the number of bytes waiting, at least 1
   // The line failed (adapter pulled out, far end hung up): the port has closed itself and the
-  // failure goes to ErrorReport right after this handler.
-  TNotifyEvent OnLineLost;
+  // failure goes to ErrorReport right after this handler, unless it returns false (a target
+  // that restarts once it has taken the last command is no failure).
+  TLineLostEvent OnLineLost;
   void SetOnTxEmpty(TNotifyEvent handler);
   // Unset: the message goes to standard error. It must not throw.
   TErrorReport ErrorReport;

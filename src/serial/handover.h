@@ -4,8 +4,8 @@
 #include <memory>
 #include <mutex>
 
-#include "serial/sync.h"
 #include "serial/ui_dispatcher.h"
+#include "sys/sync.h"
 
 namespace serial {
 
@@ -32,8 +32,8 @@ class Handover : public std::enable_shared_from_this<Handover> {
   void Post(std::function<void()> call, std::shared_ptr<bool> returned);
 
   UiDispatcher& ui_;
-  Mutex mutex_;
-  Condition returned_;
+  sys::Mutex mutex_;
+  sys::Condition returned_;
   bool released_ = false;
   std::shared_ptr<bool> lastStarted_;  // whether the call Start posted last has returned
 };

@@ -42,6 +42,11 @@ std::size_t TransmitQueue::Remove(std::size_t n) {
   return remaining;
 }
 
+bool TransmitQueue::Empty() {
+  std::lock_guard lock(mutex_);
+  return count_ == 0;
+}
+
 void TransmitQueue::Stop() {
   {
     std::lock_guard lock(mutex_);

@@ -6,7 +6,7 @@
 #include <memory>
 #include <mutex>
 
-#include "serial/sync.h"
+#include "sys/sync.h"
 
 namespace serial {
 
@@ -26,15 +26,18 @@ class TransmitQueue {
   // Writer thread: drops n written bytes from the front; returns how many remain.
   std::size_t Remove(std::size_t n);
 
+  // Any thread: whether every appended byte has been written (removed).
+  bool Empty();
+
   // Any thread: ends WaitForData for good.
   void Stop();
 
  private:
   const std::size_t capacity_;
   std::unique_ptr<std::uint8_t[]> bytes_;
-  Mutex mutex_;
-  Condition dataReady_;
-  Condition room_;
+  sys::Mutex mutex_;
+  sys::Condition dataReady_;
+  sys::Condition room_;
   std::size_t count_ = 0;
   bool stopped_ = false;
 };

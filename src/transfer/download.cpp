@@ -203,13 +203,19 @@ void Download::EndTransfer() {
   view_.SetControlsEnabled(true);
 }
 
-void Download::LineLost() {
-  if (s_.TransferState == State::Idle) return;
+bool Download::LineLost(bool allWritten) {
+  if (awaitingEndEcho_) {
+    awaitingEndEcho_ = false;
+    view_.DownloadEnded(allWritten ? Ending::Finished : Ending::LineLost);
+    return !allWritten;
+  }
+  if (s_.TransferState == State::Idle) return true;
   // No hello can come through a closed port: the prompt would only mislead.
   const bool waiting = s_.TransferState == State::WaitingForDevice;
   EndTransfer();
   if (waiting) view_.HidePrompt();
   view_.DownloadEnded(Ending::LineLost);
+  return true;
 }
 
 }  // namespace transfer

@@ -38,8 +38,12 @@ class Download {
   // The port's notification that count received bytes are waiting.
   void RxChar(std::int32_t count);
   // The port has closed itself because the line failed: the download ends as after a wrong
-  // reply, but without the notice (the port reports the failure itself).
-  void LineLost();
+  // reply, but without the notice (the port reports the failure itself). Once the end command
+  // has been written to the line the download has finished, however the line ends: a target
+  // that restarts into its new firmware may take the line, and the echo, with it. allWritten
+  // tells whether the port had written everything it was given. Returns whether the loss is
+  // a failure to report.
+  bool LineLost(bool allWritten);
 
   // For the tests and the window's state checks.
   State TransferState() const { return s_.TransferState; }

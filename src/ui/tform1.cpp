@@ -74,7 +74,9 @@ TForm1::TForm1(TForm1Setup setup)
     ownPort_->OnRxChar = [this](serial::TCommPort&, std::int32_t count) {
       behaviour_->Comm1RxChar(count);
     };
-    ownPort_->OnLineLost = [this](serial::TCommPort&) { behaviour_->Comm1LineLost(); };
+    ownPort_->OnLineLost = [this](serial::TCommPort&, bool allWritten) {
+      return behaviour_->Comm1LineLost(allWritten);
+    };
     ownPort_->ErrorReport = [](const std::exception_ptr& failure) { ReportException(failure); };
     port = ownPort_.get();
   }

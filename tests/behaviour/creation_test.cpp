@@ -187,7 +187,7 @@ TEST(Exit, ClosesTheWindowAndDestructionClosesThePort) {
   form.FormDestroy();
   EXPECT_FALSE(rig.port.Active());
   form.Comm1RxChar(1);  // a late notification is ignored
-  form.Comm1LineLost();
+  EXPECT_TRUE(form.Comm1LineLost(true));
 }
 
 }  // namespace

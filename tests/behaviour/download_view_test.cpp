@@ -78,7 +78,7 @@ TEST_F(DownloadView, AHungUpLineEndsTheWaitAndAFailingStartShowsNoPrompt) {
   rig.form->ABeginExecute();
   ASSERT_TRUE(rig.controls.promptShown);
   rig.port.Close();
-  rig.form->Comm1LineLost();
+  EXPECT_TRUE(rig.form->Comm1LineLost(true));
   EXPECT_FALSE(rig.controls.promptShown) << "no hello can come through a closed port";
   EXPECT_EQ(rig.form->Transfer().TransferState(), transfer::State::Idle);
   EXPECT_TRUE(rig.controls.informations.empty()) << "the port reports the failure itself";

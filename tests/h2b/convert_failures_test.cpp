@@ -19,6 +19,7 @@
 #include "h2b/convert_hex_file.h"
 #include "h2b/file_errors.h"
 #include "hex_files.h"
+#include "sys/interrupt.h"
 
 namespace h2b_test {
 namespace {
@@ -65,15 +66,69 @@ TEST_F(ConvertFailures, BadDigitIsQuotedWithDollar) {
   ExpectNotInteger(":0200000210+0EC\r\n", "$10+0");
 }
 
-// A failed conversion leaves no half image under the image's name and no temporary file:
-// the previous image is the backup, as after any conversion.
+// A failed conversion leaves no half image and no temporary file, and moves nothing aside:
+// the previous image keeps its name.
 TEST_F(ConvertFailures, NoHalfImageIsLeftBehind) {
   WriteFile("app.BIN", "previous");
   ExpectNotInteger(DataRecord(0, {0xAA}) + ":0400100001020G04E2\r\n" + DataRecord(0x30, {1}),
                    "$0G");
-  EXPECT_FALSE(Exists("app.BIN"));
-  EXPECT_EQ(ReadFile("app.BAK").size(), 8u);
-  EXPECT_EQ(FolderNames(), (std::vector<std::string>{"app.BAK", "app.hex"}));
+  EXPECT_EQ(ReadFile("app.BIN").size(), 8u);
+  EXPECT_EQ(FolderNames(), (std::vector<std::string>{"app.BIN", "app.hex"}));
+}
+
+// Killed mid-way (SIGKILL, a power cut): the image being written has no name, so nothing is
+// left. Leftovers of older programs or other file systems, hidden files of processes that no
+// longer run, go with the next conversion; a running process's stays.
+TEST_F(ConvertFailures, AKilledConversionLeavesNothingBehind) {
+  WriteFile("app.hex", HexOf(RandomImage(1 << 20)));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::raise(SIGSTOP);
+    h2b::ConvertHexFile("app.hex");
+    ::_exit(0);
+  }
+  ASSERT_GT(child, 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, WUNTRACED), child);
+  ::kill(child, SIGCONT);
+  ::kill(child, SIGKILL);
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(FolderNames() == std::vector<std::string>{"app.hex"} ||
+              FolderNames() == (std::vector<std::string>{"app.BIN", "app.hex"}));
+
+  // A process number that runs no process: the child just reaped.
+  const std::string stale = ".app.BIN." + std::to_string(child) + "-0.tmp";
+  const std::string live = ".app.BIN." + std::to_string(::getppid()) + "-3.tmp";
+  WriteFile(stale, "stale");
+  WriteFile(live, "live");
+  WriteFile(".app.BIN.x-0.tmp", "not ours");
+  h2b::ConvertHexFile("app.hex");
+  EXPECT_FALSE(Exists(stale));
+  EXPECT_TRUE(Exists(live));
+  EXPECT_TRUE(Exists(".app.BIN.x-0.tmp"));
+}
+
+// SIGINT, SIGTERM and SIGHUP while converting: the conversion stops within a megabyte of
+// input or of image, and leaves no file and no name changed.
+TEST_F(ConvertFailures, AnInterruptStopsTheConversionAtOnce) {
+  WriteFile("app.BIN", "previous");
+  for (const std::string& text :
+       {HexOf(RandomImage(3 << 20)), LinearRecord(0x4000) + DataRecord(0, {1})}) {
+    WriteFile("app.hex", text);
+    sys::RequestInterrupt();
+    EXPECT_THROW(h2b::ConvertHexFile("app.hex"), h2b::EInterrupted);
+    sys::ClearInterruptRequest();
+    EXPECT_EQ(FolderNames(), (std::vector<std::string>{"app.BIN", "app.hex"}));
+  }
+}
+
+// Memory stays bounded whatever the file holds: a record followed by megabytes without a line
+// break converts as the record alone.
+TEST_F(ConvertFailures, AnEndlessLineIsReadOnlyAsFarAsARecordReaches) {
+  WriteFile("app.hex", ":0100000001FE" + std::string(5 << 20, '0') + "\n" +
+                           std::string(3 << 20, 'x') + "\n" + DataRecord(1, {2}));
+  EXPECT_EQ(h2b::ConvertHexFile("app.hex"), "app.BIN");
+  EXPECT_EQ(ReadFile("app.BIN"), Bytes({1, 2}));
 }
 
 TEST_F(ConvertFailures, LineEndingInsideAFieldIsRejected) {

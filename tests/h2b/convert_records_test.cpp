@@ -1,7 +1,10 @@
 // What the image holds for a given HEX text.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "h2b/convert_hex_file.h"
+#include "h2b/file_errors.h"
 #include "hex_files.h"
 
 namespace h2b_test {
@@ -77,17 +80,36 @@ TEST_F(ConvertRecords, RecordsAfterEndOfFileRecordStillCount) {
 }
 
 TEST_F(ConvertRecords, ZeroLengthRecordPadsUpToItsAddress) {
-  EXPECT_EQ(Convert(DataRecord(0x20, {})), Fill(32));
-  // A zero-length record below the end changes nothing.
   Bytes expected = Fill(32);
   expected[0] = 7;
+  EXPECT_EQ(Convert(DataRecord(0, {7}) + DataRecord(0x20, {})), expected);
+  // A zero-length record below the end changes nothing.
   EXPECT_EQ(Convert(DataRecord(0, {7}) + DataRecord(0x20, {}) + DataRecord(4, {})), expected);
 }
 
-TEST_F(ConvertRecords, EmptyAndRecordlessFilesGiveEmptyImages) {
-  EXPECT_EQ(Convert(""), Bytes());
-  EXPECT_EQ(Convert(EndRecord() + ":0400000300001000E9\r\n:04000005000000CD2A\r\n"), Bytes());
-  EXPECT_EQ(Convert(":0400000600001000E9\r\n:04000FFF00001000E9\r\n"), Bytes());
+// Nothing to send: an empty file, records without data, a text or binary file picked by mistake.
+// Refused before any name is touched, so the image and its backup stay as they were.
+TEST_F(ConvertRecords, FilesWithoutADataByteAreRefused) {
+  WriteFile("app.BIN", "image");
+  WriteFile("app.BAK", "backup");
+  for (const std::string& text :
+       {std::string(), EndRecord() + ":0400000300001000E9\r\n:04000005000000CD2A\r\n",
+        std::string(":0400000600001000E9\r\n:04000FFF00001000E9\r\n"),
+        DataRecord(0x20, {}) + LinearRecord(1), std::string("Hello\nworld\n"),
+        std::string("\x7F"
+                    "ELF\x02\x01:\x00:0100000001FE")}) {
+    WriteFile("app.hex", text);
+    try {
+      h2b::ConvertHexFile("app.hex");
+      ADD_FAILURE() << "converted " << text;
+    } catch (const h2b::EFileError& error) {
+      EXPECT_EQ(error.what(), "Cannot convert file \"" + h2b::FullPath("app.hex") +
+                                  "\". The file contains no data");
+    }
+  }
+  EXPECT_EQ(ReadFile("app.BIN"), Bytes({'i', 'm', 'a', 'g', 'e'}));
+  EXPECT_EQ(ReadFile("app.BAK").size(), 6u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 3);
 }
 
 TEST_F(ConvertRecords, LinesNotStartingWithColonAreSkipped) {

@@ -9,8 +9,8 @@
 #include "h2b/convert_hex_file.h"
 #include "h2b/file_errors.h"
 #include "h2b/hex_image_source.h"
-#include "h2b/native_file.h"
 #include "hex_files.h"
+#include "sys/native_file.h"
 
 namespace h2b_test {
 namespace {
@@ -55,7 +55,7 @@ TEST(FileNames, FailuresNameTheFullPathAndTheSystemsText) {
   const std::string full = h2b::FullPath("нет.hex");
   EXPECT_TRUE(std::filesystem::path(Utf8(full)).is_absolute()) << full;
   EXPECT_EQ(Utf8(full), std::filesystem::current_path() / Utf8("нет.hex"));
-  const std::string text = h2b::SystemErrorText(h2b::sys::kNotFound);
+  const std::string text = sys::SystemErrorText(sys::kNotFound);
   ASSERT_FALSE(text.empty());
   EXPECT_NE(text.back(), '.');
   EXPECT_NE(text.back(), '\n');

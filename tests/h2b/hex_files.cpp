@@ -76,6 +76,14 @@ void WriteFile(const std::string& name, const std::string& text) {
   if (!out.flush()) throw std::runtime_error("cannot write " + name);
 }
 
+bool OverwriteAt(const std::string& name, std::uint64_t offset, const Bytes& data) {
+  std::fstream file(name, std::ios::binary | std::ios::in | std::ios::out);
+  if (!file) return false;
+  file.seekp(static_cast<std::streamoff>(offset));
+  file.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  return static_cast<bool>(file.flush());
+}
+
 Bytes ReadFile(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + name);

@@ -24,6 +24,8 @@ std::string HexOf(const Bytes& image);
 void Place(Bytes& image, std::uint64_t offset, const Bytes& data);
 
 void WriteFile(const std::string& name, const std::string& text);
+// Changes bytes of an existing file in place; false when it cannot be opened for that.
+bool OverwriteAt(const std::string& name, std::uint64_t offset, const Bytes& data);
 Bytes ReadFile(const std::string& name);
 bool Exists(const std::string& name);
 

@@ -69,7 +69,7 @@ TEST_F(ImageFiles, BackupIsMadeOnceAndNeverReplaced) {
 
 TEST_F(ImageFiles, FolderNamedLikeTheImageIsNotMovedAside) {
   std::filesystem::create_directory("app.BIN");
-  WriteFile("app.hex", "");
+  WriteFile("app.hex", DataRecord(0, {1}));
   EXPECT_THROW(h2b::ConvertHexFile("app.hex"), h2b::EFileError);
   EXPECT_FALSE(Exists("app.BAK"));
 }
@@ -151,7 +151,7 @@ TEST_F(ImageFiles, SourceFailsWithTheOpenMessage) {
     ADD_FAILURE() << "opened an image of a missing HEX file";
   } catch (const h2b::EFileError& error) {
 #ifdef _WIN32
-    EXPECT_EQ(error.what(), "Cannot open file \"\". " + h2b::SystemErrorText(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(error.what(), "Cannot open file \"\". " + sys::SystemErrorText(ERROR_PATH_NOT_FOUND));
 #else
     EXPECT_STREQ(error.what(), "Cannot open file \"\". No such file or directory");
 #endif
@@ -160,22 +160,45 @@ TEST_F(ImageFiles, SourceFailsWithTheOpenMessage) {
   EXPECT_THROW(source.OpenImage("bad.hex"), h2b::EConvertError);
 }
 
-TEST_F(ImageFiles, StreamOpensOnlyExistingFiles) {
-  EXPECT_THROW(h2b::ImageFileStream("none.BIN"), h2b::EFileError);
-  EXPECT_FALSE(Exists("none.BIN"));
-  std::filesystem::create_directory("dir.BIN");
-  try {
-    h2b::ImageFileStream stream("dir.BIN");
-    ADD_FAILURE() << "opened a folder as an image";
-  } catch (const h2b::EFileError& error) {
+// Another program rewriting the image in place while a download reads it (a second conversion
+// elsewhere, an editor, cp): the download fails rather than send a mix of two images. One that
+// replaces it by a rename does not touch the file the download reads.
+TEST_F(ImageFiles, TheStreamGivesOnlyTheBytesTheConversionWrote) {
+  const Bytes image = RandomImage(3 << 20);
+  WriteFile("app.hex", HexOf(image));
+  h2b::HexImageSource source;
+  std::uint8_t block[128];
 #ifdef _WIN32
-    // A folder cannot even be opened there.
-    EXPECT_EQ(error.what(), "Cannot open file \"" + dir_.Path() + "\\dir.BIN\". " +
-                                h2b::SystemErrorText(ERROR_ACCESS_DENIED));
+  // Nobody else may open the image while it is read.
+  const auto held = source.OpenImage("app.hex");
+  EXPECT_FALSE(OverwriteAt("app.BIN", 5, {0x5A}));
+  EXPECT_EQ(ReadToEnd(*held), image);
 #else
-    EXPECT_EQ(error.what(), "Cannot open file \"" + dir_.Path() + "/dir.BIN\". Is a directory");
-#endif
+  const std::string changed = "Cannot read file \"" + h2b::FullPath("app.BIN") +
+                              "\". The file was changed after it was converted";
+  const auto rewritten = source.OpenImage("app.hex");
+  ASSERT_EQ(rewritten->Read(block, sizeof block), sizeof block);
+  ASSERT_TRUE(OverwriteAt("app.BIN", (2 << 20) + 5, {0x5A}));
+  Bytes read(block, block + sizeof block);
+  try {
+    while (const std::size_t got = rewritten->Read(block, sizeof block))
+      read.insert(read.end(), block, block + got);
+    ADD_FAILURE() << "read an image changed in place to its end";
+  } catch (const h2b::EFileError& error) {
+    EXPECT_EQ(error.what(), changed);
+    EXPECT_EQ(read.size(), 2u << 20) << "the unchanged chunks before the change";
+    EXPECT_TRUE(std::equal(read.begin(), read.end(), image.begin()));
   }
+
+  const auto cut = source.OpenImage("app.hex");
+  std::filesystem::resize_file("app.BIN", 1000);
+  EXPECT_THROW(ReadToEnd(*cut), h2b::EFileError) << "cut short after the conversion";
+
+  const auto replaced = source.OpenImage("app.hex");
+  WriteFile("other.BIN", "other");
+  std::filesystem::rename("other.BIN", "app.BIN");
+  EXPECT_EQ(ReadToEnd(*replaced), image);
+#endif
 }
 
 }  // namespace

@@ -138,9 +138,10 @@ TEST_F(CommPortReceive, CloseInsideTheHandlerEndsWithoutDeadlock) {
 TEST_F(CommPortReceive, HangUpIsReportedOnceAndThePortClosesItself) {
   ReadInHandler(1 << 20);
   std::vector<std::string> events;
-  port.OnLineLost = [&](TCommPort& sender) {
+  port.OnLineLost = [&](TCommPort& sender, bool) {
     EXPECT_FALSE(sender.Active());
     events.push_back("lost, reports so far " + std::to_string(reported.size()));
+    return true;
   };
   port.OnClose = [&](TCommPort&) { events.push_back("closed"); };
   port.Open();
@@ -165,6 +166,26 @@ TEST_F(CommPortReceive, HangUpIsReportedOnceAndThePortClosesItself) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
 }
 
+// The handler hears whether everything written had reached the driver, and may decide that the
+// loss is no failure (a target that restarted once it had the last command).
+TEST_F(CommPortReceive, TheLineLostHandlerDecidesWhetherTheLossIsReported) {
+  ReadInHandler(1 << 20);
+  std::vector<bool> written;
+  port.OnLineLost = [&](TCommPort&, bool allWritten) {
+    written.push_back(allWritten);
+    return false;
+  };
+  port.Open();
+  const std::vector<std::uint8_t> end = {0x99, 0x00, 0x00};
+  port.WriteBuf(end.data(), 3);
+  EXPECT_EQ(pty.Receive(3, 2s), end);
+  pty.CloseMaster();
+  ASSERT_TRUE(ui.RunUntil([&] { return !port.Active(); }, 2s));
+  ui.RunFor(20ms);
+  EXPECT_EQ(written, std::vector<bool>{true});
+  EXPECT_TRUE(reported.empty());
+}
+
 TEST_F(CommPortReceive, AHandlerThatReopensThePortKeepsTheNewOpening) {
   // The far end hangs up while the handler runs; the handler itself closes the dead opening and
   // opens a fresh line under the same name: that one must survive the old line's failure.
@@ -174,7 +195,7 @@ TEST_F(CommPortReceive, AHandlerThatReopensThePortKeepsTheNewOpening) {
   std::filesystem::create_symlink(pty.SlavePath(), link);
   port.SetDeviceName(link);
   int lost = 0;
-  port.OnLineLost = [&](TCommPort&) { ++lost; };
+  port.OnLineLost = [&](TCommPort&, bool) { return ++lost > 0; };
   bool reopened = false;
   port.OnRxChar = [&](TCommPort& sender, std::int32_t count) {
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(count));

@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <random>
 
-#include "h2b/native_file.h"
+#include "sys/native_file.h"
+#include "sys/paths.h"
 #include "ui/settings/settings_store.h"
 
 namespace {
@@ -34,7 +35,7 @@ class SettingsFiles : public ::testing::Test {
 TEST_F(SettingsFiles, CyrillicPathsAndValuesGoAndComeBackWhole) {
   const fs::path file = Name("Пользователь/zagruzchik.ini");
   ui::TSettingsStore store(file, true);
-  const std::string hex = h2b::sys::Utf8Of(Name("прошивки/загрузка.hex"));
+  const std::string hex = sys::Utf8Of(Name("прошивки/загрузка.hex"));
   store.WriteValue("FileName", "Name", hex);
   store.WriteValue("PortName", "Name", "COM3");
   store.WriteValue("PortName", "Name", "COM4");
@@ -52,7 +53,7 @@ TEST_F(SettingsFiles, OnlyTheConfigurationFolderIsMadeByAWrite) {
   EXPECT_THROW(ui::TSettingsStore(beside).WriteValue("PortName", "Name", "COM1"),
                ui::ESettingsError);
   EXPECT_FALSE(fs::exists(folder_ / "missing"));
-  const fs::path user = ui::UserSettingsPath(h2b::sys::Utf8Of(Name("config")));
+  const fs::path user = ui::UserSettingsPath(sys::Utf8Of(Name("config")));
   ui::TSettingsStore(user, true).WriteValue("PortName", "Name", "COM1");
   EXPECT_TRUE(fs::is_regular_file(folder_ / "config" / "zagruzchik" / "zagruzchik.ini"));
 }

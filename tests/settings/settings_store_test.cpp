@@ -9,7 +9,8 @@
 #include <random>
 #include <sstream>
 
-#include "h2b/native_file.h"
+#include "sys/native_file.h"
+#include "sys/paths.h"
 
 namespace {
 
@@ -203,11 +204,11 @@ TEST(SettingsPath, TheConfigurationFolderFollowsTheXdgBaseDirectoryRules) {
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   ::setenv("HOME", "/home/u", 1);
   ::setenv("XDG_CONFIG_HOME", "/home/u/.cfg", 1);
-  EXPECT_EQ(h2b::sys::UserConfigurationFolder(), "/home/u/.cfg");
+  EXPECT_EQ(sys::UserConfigurationFolder(), "/home/u/.cfg");
   ::setenv("XDG_CONFIG_HOME", "cfg", 1);
-  EXPECT_EQ(h2b::sys::UserConfigurationFolder(), "/home/u/.config") << "relative: ignored";
+  EXPECT_EQ(sys::UserConfigurationFolder(), "/home/u/.config") << "relative: ignored";
   ::unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(h2b::sys::UserConfigurationFolder(), "/home/u/.config");
+  EXPECT_EQ(sys::UserConfigurationFolder(), "/home/u/.config");
   ::setenv("HOME", home.c_str(), 1);
   if (savedXdg) ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
 }

@@ -64,14 +64,15 @@ class Flashing : public ::testing::Test {
   h2b_test::TempDir dir_;
 };
 
-TEST_F(Flashing, EmptyImageGoesAsOneZeroBlock) {
+// A file with nothing to send (a .BIN or a text file picked by mistake) is refused: no empty
+// image goes to the target as a block of zeros.
+TEST_F(Flashing, AFileWithoutDataIsRefused) {
   h2b_test::WriteFile("app.hex", h2b_test::EndRecord());
   const Outcome outcome = Run({});
-  EXPECT_EQ(outcome.flash, 0) << outcome.flashErr;
-  EXPECT_EQ(outcome.flashOut, "Включи питание\n");
-  EXPECT_EQ(outcome.sim, 0) << outcome.simErr;
-  EXPECT_THAT(outcome.simErr, HasSubstr(" 1 blocks received"));
-  EXPECT_EQ(ReadFile("received.bin"), Bytes{});
+  EXPECT_EQ(outcome.flash, 1);
+  EXPECT_EQ(outcome.flashOut, "");
+  EXPECT_THAT(outcome.flashErr, HasSubstr("app.hex\". The file contains no data\n"));
+  EXPECT_FALSE(h2b_test::Exists(dir_.Path() + "/app.BIN"));
 }
 
 TEST_F(Flashing, TargetReceivesTheConvertedImageByteExact) {
@@ -117,6 +118,21 @@ TEST_F(Flashing, HangUpMidDownloadIsAnError) {
   EXPECT_NE(outcome.flashErr.find_first_not_of("0123456789%\n"), std::string::npos)
       << "no message: " << outcome.flashErr;
   EXPECT_EQ(outcome.sim, 0) << outcome.simErr;
+}
+
+// A target that restarts into its new firmware at the end command takes the line, and the end
+// command's echo, with it: every block was acknowledged, so the download has succeeded.
+TEST_F(Flashing, ATargetThatHangsUpAtTheEndCommandHasItsImage) {
+  const Bytes image = RandomImage(2000);
+  WriteHex(image);
+  for (int run = 0; run < 5; ++run) {
+    SCOPED_TRACE(run);
+    const Outcome outcome = Run({"--hangup-at-end"});
+    EXPECT_EQ(outcome.flash, 0) << outcome.flashErr;
+    EXPECT_THAT(outcome.flashErr, ::testing::EndsWith("93%\n100%\n"));
+    EXPECT_EQ(outcome.sim, 0) << outcome.simErr;
+    EXPECT_EQ(ReadFile("received.bin"), image);
+  }
 }
 
 TEST_F(Flashing, TimeoutGivesUpOnASilentTarget) {

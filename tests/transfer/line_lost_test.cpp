@@ -20,7 +20,7 @@ TEST(LineLost, MidDownloadEndsItAndTheNextStartBeginsAfresh) {
   const std::size_t sent = rig.target.Packets().size();
 
   rig.journal.clear();
-  rig.download.LineLost();
+  EXPECT_TRUE(rig.download.LineLost(true));
   // As after a wrong reply, without the notice: the failure has its own report.
   EXPECT_EQ(rig.journal, (Journal{"parts 0", "hide progress", "close image", "controls on"}));
   EXPECT_EQ(rig.download.TransferState(), State::Idle);
@@ -54,7 +54,7 @@ TEST(LineLost, InTheMiddleOfAnEchoTheNextStartHearsTheHello) {
   rig.target.SendHello();
   while (!(rig.download.TxLength() == 131 && rig.download.RxCount() == 10))
     ASSERT_TRUE(rig.target.DeliverOne());
-  rig.download.LineLost();
+  EXPECT_TRUE(rig.download.LineLost(true));
   rig.target.Discard();
   const std::size_t before = rig.target.Packets().size();
   rig.download.Start("fw.hex");
@@ -70,7 +70,7 @@ TEST(LineLost, WhileWaitingHidesThePromptAndIgnoresALateHello) {
   rig.images.SetImage(std::vector<std::uint8_t>(300, 7));
   rig.download.Start("fw.hex");
   rig.journal.clear();
-  rig.download.LineLost();
+  EXPECT_TRUE(rig.download.LineLost(true));
   EXPECT_EQ(rig.journal,
             (Journal{"parts 0", "hide progress", "close image", "controls on", "hide prompt"}));
   rig.target.SendHello();
@@ -107,8 +107,28 @@ TEST(LineLost, WhileIdleChangesNothing) {
   rig.Flash(std::vector<std::uint8_t>(100, 3));
   ASSERT_TRUE(rig.target.Finished());
   rig.journal.clear();
-  rig.download.LineLost();
+  EXPECT_TRUE(rig.download.LineLost(true));
   EXPECT_TRUE(rig.journal.empty());
+}
+
+// The target restarts into its new firmware as soon as it has the end command, taking the line
+// and the end command's echo with it: once the end command is written, the download has
+// finished. Lost before that, it has failed.
+TEST(LineLost, AfterTheEndCommandWasWrittenTheDownloadHasFinished) {
+  for (const bool written : {true, false}) {
+    SCOPED_TRACE(written);
+    Rig rig;
+    rig.images.SetImage(std::vector<std::uint8_t>(300, 9));
+    rig.download.Start("fw.hex");
+    rig.target.SendHello();
+    while (rig.target.Packets().empty() || rig.target.Packets().back()[0] != 0x99)
+      ASSERT_TRUE(rig.target.DeliverOne());
+    rig.journal.clear();
+    EXPECT_EQ(rig.download.LineLost(written), !written);
+    EXPECT_EQ(rig.view.endings, std::vector<Ending>{written ? Ending::Finished : Ending::LineLost});
+    EXPECT_TRUE(rig.journal.empty()) << "the window was already set back by the finish";
+    EXPECT_TRUE(rig.download.LineLost(true)) << "a second loss is no longer the download's";
+  }
 }
 
 }  // namespace

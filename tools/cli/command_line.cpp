@@ -8,7 +8,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include "h2b/win32/wide_text.h"
+#include "sys/win32/wide_text.h"
 #endif
 
 namespace cli {
@@ -27,7 +27,7 @@ std::vector<std::string> Utf8Arguments(int argc, char* const* argv) {
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
   if (wide != nullptr) {
     std::vector<std::string> args;
-    for (int i = 0; i < count; ++i) args.push_back(h2b::sys::Narrow(wide[i]));
+    for (int i = 0; i < count; ++i) args.push_back(sys::Narrow(wide[i]));
     LocalFree(wide);
     return args;
   }

@@ -7,14 +7,14 @@ namespace flash {
 
 void ConsoleLoop::Post(std::function<void()> call) {
   {
-    const std::lock_guard<serial::Mutex> lock(mutex_);
+    const std::lock_guard<sys::Mutex> lock(mutex_);
     calls_.push_back(std::move(call));
   }
   posted_.notify_one();
 }
 
 int ConsoleLoop::Run() {
-  std::unique_lock<serial::Mutex> lock(mutex_);
+  std::unique_lock<sys::Mutex> lock(mutex_);
   const auto ready = [this] { return !calls_.empty() || exitCode_.has_value(); };
   while (!exitCode_) {
     bool posted = true;
@@ -42,26 +42,26 @@ int ConsoleLoop::Run() {
 
 void ConsoleLoop::Exit(int code) {
   {
-    const std::lock_guard<serial::Mutex> lock(mutex_);
+    const std::lock_guard<sys::Mutex> lock(mutex_);
     if (!exitCode_) exitCode_ = code;
   }
   posted_.notify_one();
 }
 
 void ConsoleLoop::StartTimer(std::chrono::milliseconds after, std::function<void()> call) {
-  const std::lock_guard<serial::Mutex> lock(mutex_);
+  const std::lock_guard<sys::Mutex> lock(mutex_);
   timerPeriod_ = after;
   timerDue_ = Clock::now() + after;
   timerCall_ = std::move(call);
 }
 
 void ConsoleLoop::RestartTimer() {
-  const std::lock_guard<serial::Mutex> lock(mutex_);
+  const std::lock_guard<sys::Mutex> lock(mutex_);
   timerDue_ = Clock::now() + timerPeriod_;
 }
 
 void ConsoleLoop::StopTimer() {
-  const std::lock_guard<serial::Mutex> lock(mutex_);
+  const std::lock_guard<sys::Mutex> lock(mutex_);
   timerCall_ = nullptr;
 }
 

@@ -5,8 +5,8 @@
 #include <functional>
 #include <optional>
 
-#include "serial/sync.h"
 #include "serial/ui_dispatcher.h"
+#include "sys/sync.h"
 
 namespace flash {
 
@@ -31,8 +31,8 @@ class ConsoleLoop : public serial::UiDispatcher {
  private:
   using Clock = std::chrono::steady_clock;
 
-  serial::Mutex mutex_;
-  serial::Condition posted_;
+  sys::Mutex mutex_;
+  sys::Condition posted_;
   std::deque<std::function<void()>> calls_;
   std::optional<int> exitCode_;
   std::chrono::milliseconds timerPeriod_{0};

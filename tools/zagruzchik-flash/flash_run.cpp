@@ -23,6 +23,9 @@ FlashRun::FlashRun(const FlashOptions& options)
   serial::SetLoaderLine(port_);
   port_.SetDeviceName(options_.port);
   port_.OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Received(count); };
+  port_.OnLineLost = [this](serial::TCommPort&, bool allWritten) {
+    return download_.LineLost(allWritten);
+  };
   port_.ErrorReport = [this](const std::exception_ptr& error) { Fail(serial::MessageOf(error)); };
 }
 

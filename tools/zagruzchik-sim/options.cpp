@@ -26,6 +26,8 @@ const cli::Program kProgram{
     "      --wrong-reply-at N    give packet N a wrong reply (0: the hello)\n"
     "      --silent-after N      stop replying after packet N (0: no hello)\n"
     "      --hangup-after N      hang the line up after replying to packet N\n"
+    "      --hangup-at-end       hang the line up at the end command, before its echo\n"
+    "                            (a target that restarts into its new firmware at once)\n"
     "      --noise \"00 FF ..\"    send these bytes (hex) before the hello\n"
     "      --bit7                send every reply with bit 7 set\n"
     "  -h, --help                show this help and exit\n"
@@ -89,6 +91,7 @@ Options OptionsOf(const cli::CommandLine& line) {
   if (const auto n = number("silent-after", kMaxPacket)) options.silentAfter = static_cast<int>(*n);
   if (const auto n = number("hangup-after", kMaxPacket)) options.hangupAfter = static_cast<int>(*n);
   if (const auto noise = line.Value("noise")) options.noise = HexBytes(*noise);
+  options.hangupAtEnd = line.Has("hangup-at-end");
   options.bit7 = line.Has("bit7");
   return options;
 }
@@ -105,6 +108,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                            {"wrong-reply-at", true},
                            {"silent-after", true},
                            {"hangup-after", true},
+                           {"hangup-at-end", false},
                            {"noise", true},
                            {"bit7", false}},
                           [&options](const cli::CommandLine& line) { options = OptionsOf(line); });

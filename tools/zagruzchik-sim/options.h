@@ -23,6 +23,7 @@ struct Options {
   std::optional<int> wrongReplyAt;
   std::optional<int> silentAfter;
   std::optional<int> hangupAfter;
+  bool hangupAtEnd = false;
   std::vector<std::uint8_t> noise;
   bool bit7 = false;
 };

@@ -27,6 +27,12 @@ int Session::Run() {
   if (line_.IsPty()) line_.WaitForPeer();
   Greet();
   for (;;) {
+    if (hangUpNow_) {
+      line_.HangUp();
+      std::fprintf(stderr, "zagruzchik-sim: hung up at the end command\n");
+      PrintSummary();
+      return *result_;
+    }
     out_.WriteDue(line_.Fd());
     if (hangUpWhenSent_ && out_.Empty()) {
       line_.HangUp();
@@ -86,6 +92,7 @@ void Session::Answer(const Packet& packet) {
   if (packet.kind == Packet::kEnd) {
     result_ = FinishImage(options_, loader_.Image());
     lingerUntil_ = Clock::now() + kLinger;
+    hangUpNow_ = options_.hangupAtEnd;
     return;
   }
   if (options_.silentAfter && packet.number > *options_.silentAfter) return;

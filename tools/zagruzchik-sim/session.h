@@ -33,6 +33,7 @@ class Session {
   BootLoader loader_;
   int answered_ = 0;
   bool hangUpWhenSent_ = false;
+  bool hangUpNow_ = false;
   std::optional<int> result_;  // set by the end command
   Clock::time_point lingerUntil_{};
 };

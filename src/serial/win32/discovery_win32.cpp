@@ -3,7 +3,7 @@
 #include <windows.h>
 // clang-format on
 
-#include "h2b/win32/wide_text.h"
+#include "sys/win32/wide_text.h"
 
 namespace serial {
 
@@ -17,7 +17,7 @@ std::vector<std::string> ListSerialPorts() {
   for (std::size_t at = 0; at < length && names[at] != L'\0';) {
     const std::size_t end = names.find(L'\0', at);
     const std::wstring name = names.substr(at, end - at);
-    if (name.size() > 3 && name.compare(0, 3, L"COM") == 0) ports.push_back(h2b::sys::Narrow(name));
+    if (name.size() > 3 && name.compare(0, 3, L"COM") == 0) ports.push_back(sys::Narrow(name));
     at = end + 1;
   }
   return ports;

@@ -11,7 +11,7 @@
 
 #include <utility>
 
-#include "h2b/win32/wide_text.h"
+#include "sys/win32/wide_text.h"
 
 namespace serial {
 
@@ -209,7 +209,7 @@ class Win32Device : public CommDevice {
 }  // namespace
 
 std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
-  const std::wstring path = h2b::sys::Wide("\\\\.\\" + name);
+  const std::wstring path = sys::Wide("\\\\.\\" + name);
   HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr);
   if (port == INVALID_HANDLE_VALUE) {

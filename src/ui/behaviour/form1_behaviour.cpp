@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <system_error>
 
-#include "h2b/native_file.h"
+#include "sys/native_file.h"
+#include "sys/paths.h"
 
 namespace ui {
 
@@ -17,7 +18,7 @@ constexpr char kDefaultPort[] = "COM1";
 }  // namespace
 
 std::string FileNamePart(const std::string& path) {
-  const auto slash = path.find_last_of(h2b::sys::kPathSeparators);
+  const auto slash = path.find_last_of(sys::kPathSeparators);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -124,8 +125,8 @@ void TForm1Behaviour::Comm1RxChar(std::int32_t count) {
   transfer_->RxChar(count);
 }
 
-void TForm1Behaviour::Comm1LineLost() {
-  if (transfer_) transfer_->LineLost();
+bool TForm1Behaviour::Comm1LineLost(bool allWritten) {
+  return transfer_ ? transfer_->LineLost(allWritten) : true;
 }
 
 void TForm1Behaviour::AChangeComPortExecute() {

@@ -49,8 +49,9 @@ class TForm1Behaviour : public transfer::View {
   // A port menu item was chosen; name is its port's name.
   void PortMenuItemClick(const std::string& name);
   void Comm1RxChar(std::int32_t count);
-  // The port has closed itself because the line failed.
-  void Comm1LineLost();
+  // The port has closed itself because the line failed; returns whether the loss is still to
+  // be reported.
+  bool Comm1LineLost(bool allWritten);
 
   // transfer::View
   void SetProgressTotal(std::uint32_t totalParts) override;

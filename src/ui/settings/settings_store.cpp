@@ -4,7 +4,9 @@
 #include <optional>
 #include <utility>
 
-#include "h2b/native_file.h"
+#include "sys/native_file.h"
+#include "sys/paths.h"
+#include "sys/process.h"
 #include "ui/settings/ini_text.h"
 
 namespace ui {
@@ -15,10 +17,10 @@ namespace fs = std::filesystem;
 // The file's bytes; an empty text when it does not exist; nothing when it exists but
 // cannot be read.
 std::optional<std::string> Load(const fs::path& file) {
-  h2b::sys::Error error = 0;
-  h2b::sys::File in = h2b::sys::File::OpenForReading(h2b::sys::Utf8Of(file), error);
+  sys::Error error = 0;
+  sys::File in = sys::File::OpenForReading(sys::Utf8Of(file), error);
   if (!in.IsOpen()) {
-    return h2b::sys::KindOf(h2b::sys::Utf8Of(file), true) == h2b::sys::Kind::Missing
+    return sys::KindOf(sys::Utf8Of(file), true) == sys::Kind::Missing
                ? std::optional<std::string>("")
                : std::nullopt;
   }
@@ -32,8 +34,8 @@ std::optional<std::string> Load(const fs::path& file) {
   }
 }
 
-bool WriteAll(h2b::sys::File& out, const std::string& text) {
-  h2b::sys::Error error = 0;
+bool WriteAll(sys::File& out, const std::string& text) {
+  sys::Error error = 0;
   for (std::size_t done = 0; done < text.size();) {
     const std::int64_t n = out.WriteAt(done, text.data() + done, text.size() - done, error);
     if (n <= 0) return false;
@@ -47,21 +49,21 @@ bool WriteAll(h2b::sys::File& out, const std::string& text) {
 bool ReplaceFile(const fs::path& target, const std::string& text) {
   static std::atomic<unsigned> counter{0};
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const std::string temp = h2b::sys::Utf8Of(target) + ".tmp" +
-                           std::to_string(h2b::sys::ProcessId()) + "." + std::to_string(counter++);
-  h2b::sys::Error error = 0;
-  h2b::sys::File out = h2b::sys::File::CreateNew(temp, error);
+  const std::string temp = sys::Utf8Of(target) + ".tmp" + std::to_string(sys::ProcessId()) + "." +
+                           std::to_string(counter++);
+  sys::Error error = 0;
+  sys::File out = sys::File::CreateNew(temp, error);
   if (!out.IsOpen()) return false;
-  const bool written = h2b::sys::CopyPermissions(h2b::sys::Utf8Of(target), out, error) &&
+  const bool written = sys::CopyPermissions(sys::Utf8Of(target), out, error) &&
                        WriteAll(out, text) && out.SyncData(error) && out.Close(error) &&
-                       h2b::sys::RenameReplacing(temp, h2b::sys::Utf8Of(target), error);
+                       sys::RenameReplacing(temp, sys::Utf8Of(target), error);
   if (!written) {
     if (out.IsOpen()) out.Close(error);
-    h2b::sys::Remove(temp);
+    sys::Remove(temp);
     return false;
   }
   // The rename is done; syncing the folder only makes it survive a power cut sooner.
-  h2b::sys::SyncFolder(h2b::sys::Utf8Of(folder));
+  sys::SyncFolder(sys::Utf8Of(folder));
   return true;
 }
 
@@ -109,7 +111,7 @@ void TSettingsStore::WriteValue(const std::string& section, const std::string& k
   std::error_code noFolder;
   if (ini && createFolder_) fs::create_directories(target.parent_path(), noFolder);
   if (!ini || !ini->Set(section, key, value) || !ReplaceFile(target, ini->Text()))
-    throw ESettingsError("Unable to write to " + h2b::sys::Utf8Of(file_));
+    throw ESettingsError("Unable to write to " + sys::Utf8Of(file_));
 }
 
 fs::path SettingsPathFor(const fs::path& executable) {
@@ -118,7 +120,7 @@ fs::path SettingsPathFor(const fs::path& executable) {
 }
 
 fs::path UserSettingsPath(const std::string& configurationFolder) {
-  return h2b::sys::PathOf(configurationFolder) / kSettingsFolder /
+  return sys::PathOf(configurationFolder) / kSettingsFolder /
          (std::string(kSettingsFolder) + ".ini");
 }
 
@@ -137,15 +139,15 @@ struct SettingsPlace {
 };
 
 SettingsPlace DefaultSettingsPlace() {
-  const std::string path = h2b::sys::ExecutablePath();
+  const std::string path = sys::ExecutablePath();
   std::error_code error;
   // Without it the program's own name is unknown; the working folder is the fallback.
   const fs::path executable =
-      path.empty() ? fs::current_path(error) / kSettingsFolder : h2b::sys::PathOf(path);
+      path.empty() ? fs::current_path(error) / kSettingsFolder : sys::PathOf(path);
   // The settings file is replaced whole through a temporary file beside it, so the folder
   // itself must be writable: an installed program's is not.
-  const bool besideWritable = h2b::sys::FolderWritable(h2b::sys::Utf8Of(executable.parent_path()));
-  return {ChooseSettingsPath(executable, besideWritable, h2b::sys::UserConfigurationFolder()),
+  const bool besideWritable = sys::FolderWritable(sys::Utf8Of(executable.parent_path()));
+  return {ChooseSettingsPath(executable, besideWritable, sys::UserConfigurationFolder()),
           !besideWritable};
 }
 

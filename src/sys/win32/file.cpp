@@ -1,31 +1,12 @@
-#include "h2b/native_file.h"
+#include "sys/native_file.h"
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <utility>
 
-#include "h2b/win32/wide_text.h"
+#include "sys/win32/wide_text.h"
 
-namespace h2b::sys {
-
-const Error kNotFound = ERROR_FILE_NOT_FOUND;
-// ERROR_DIRECTORY_NOT_SUPPORTED, newer than the headers at hand.
-const Error kIsFolder = 336;
-const Error kNoSpace = ERROR_DISK_FULL;
-const Error kExists = ERROR_FILE_EXISTS;
-const char* const kPathSeparators = "\\/:";
-
-std::string ErrorText(Error error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  if (length == 0 || text == nullptr) return "Error " + std::to_string(error);
-  std::string narrow = Narrow(std::wstring(text, length));
-  LocalFree(text);
-  return narrow;
-}
+namespace sys {
 
 namespace {
 
@@ -123,6 +104,21 @@ std::int64_t File::Read(void* buffer, std::size_t count, Error& error) {
   return got;
 }
 
+std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, Error& error) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD got = 0;
+  const DWORD asked = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+  if (!ReadFile(Handle(handle_), buffer, asked, &got, &at)) {
+    const DWORD failure = GetLastError();
+    if (failure == ERROR_HANDLE_EOF) return 0;
+    error = static_cast<Error>(failure);
+    return -1;
+  }
+  return got;
+}
+
 std::int64_t File::WriteAt(std::uint64_t offset, const void* data, std::size_t count,
                            Error& error) {
   OVERLAPPED at = {};
@@ -165,49 +161,10 @@ void Remove(const std::string& name) {
   DeleteFileW(Wide(name).c_str());
 }
 
-std::string AbsolutePath(const std::string& name) {
-  const std::wstring wide = Wide(name);
-  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return name;
-  std::wstring full(size, L'\0');
-  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
-  if (length == 0 || length >= size) return name;
-  full.resize(length);
-  return Narrow(full);
-}
-
-unsigned long ProcessId() {
-  return GetCurrentProcessId();
-}
-
 bool CopyPermissions(const std::string&, File&, Error&) {
   return true;
 }
 
 void SyncFolder(const std::string&) {}
 
-std::string ExecutablePath() {
-  std::wstring path(32768, L'\0');
-  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  if (length == 0 || length >= path.size()) return {};
-  path.resize(length);
-  return Narrow(path);
-}
-
-bool FolderWritable(const std::string& folder) {
-  // Access rights are lists here: trying is the one sure test.
-  const std::string probe = folder + "\\.zagruzchik-probe-" + std::to_string(ProcessId());
-  Error ignored = 0;
-  File file = File::CreateNew(probe, ignored);
-  if (!file.IsOpen()) return false;
-  file.Close(ignored);
-  Remove(probe);
-  return true;
-}
-
-std::string UserConfigurationFolder() {
-  const wchar_t* appData = _wgetenv(L"APPDATA");
-  return appData != nullptr ? Narrow(appData) : std::string();
-}
-
-}  // namespace h2b::sys
+}  // namespace sys

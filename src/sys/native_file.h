@@ -2,38 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
+
+#include "sys/error.h"
 
 // The few file-system calls the program makes (the converter, the settings), one backend per
 // platform. Names are UTF-8; failures come back as the system's own error codes, which the
 // callers word themselves.
-namespace h2b::sys {
-
-// errno on POSIX, a GetLastError() code on Windows.
-using Error = int;
-
-// UTF-8 names as std::filesystem paths and back: a plain std::string would be taken in the
-// ANSI code page on Windows, which cannot hold every name.
-inline std::filesystem::path PathOf(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-inline std::string Utf8Of(const std::filesystem::path& path) {
-  const std::u8string name = path.u8string();
-  return std::string(name.begin(), name.end());
-}
-
-// The errors the converter names itself.
-extern const Error kNotFound;  // nothing of that name
-extern const Error kIsFolder;  // a folder where a file is wanted
-extern const Error kNoSpace;   // a write that wrote nothing
-extern const Error kExists;    // a new file's name is taken
-
-// The system's text for an error, as the system words it (trailing blanks included).
-std::string ErrorText(Error error);
-
-// The characters after which a path's last name starts: "/" on POSIX, "\/:" on Windows.
-extern const char* const kPathSeparators;
+namespace sys {
 
 enum class Kind {
   Missing,  // nothing of that name (or a folder on the way is missing)
@@ -64,6 +40,8 @@ class File {
   bool Describe(Kind& kind, std::uint64_t& size, Error& error) const;
   // Bytes read, 0 at the end of the file, -1 on failure.
   std::int64_t Read(void* buffer, std::size_t count, Error& error);
+  // The same from offset on, leaving the file's position alone.
+  std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count, Error& error);
   // Bytes written at offset, -1 on failure.
   std::int64_t WriteAt(std::uint64_t offset, const void* data, std::size_t count, Error& error);
   // The data on the disk.
@@ -72,6 +50,7 @@ class File {
   bool Close(Error& error);
 
  private:
+  friend class PendingFile;
   friend bool CopyPermissions(const std::string& from, File& to, Error& error);
   static constexpr std::intptr_t kClosed = -1;
   explicit File(std::intptr_t handle) : handle_(handle) {}
@@ -84,22 +63,11 @@ bool RenameNoReplace(const std::string& from, const std::string& to, Error& erro
 bool RenameReplacing(const std::string& from, const std::string& to, Error& error);
 // Removes a file, quietly: for leftovers.
 void Remove(const std::string& name);
-// The absolute form of name, as the system resolves it against the current folder; name
-// itself when that fails.
-std::string AbsolutePath(const std::string& name);
-unsigned long ProcessId();
 
 // A new file takes the access rights of the file it replaces (POSIX modes; on Windows the
 // folder's inherited rights do).
 bool CopyPermissions(const std::string& from, File& to, Error& error);
 // Makes a completed rename in the folder survive a power cut sooner, where the system needs it.
 void SyncFolder(const std::string& folder);
-// The running program's own file.
-std::string ExecutablePath();
-// Whether the user may create and rename files in the folder.
-bool FolderWritable(const std::string& folder);
-// Where the user's programs keep their settings: $XDG_CONFIG_HOME (when absolute) or
-// ~/.config on POSIX, %APPDATA% on Windows.
-std::string UserConfigurationFolder();
 
-}  // namespace h2b::sys
+}  // namespace sys

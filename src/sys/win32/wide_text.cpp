@@ -1,8 +1,8 @@
-#include "h2b/win32/wide_text.h"
+#include "sys/win32/wide_text.h"
 
 #include <windows.h>
 
-namespace h2b::sys {
+namespace sys {
 
 std::wstring Wide(const std::string& utf8) {
   if (utf8.empty()) return {};
@@ -23,4 +23,4 @@ std::string Narrow(const std::wstring& utf16) {
   return narrow;
 }
 
-}  // namespace h2b::sys
+}  // namespace sys

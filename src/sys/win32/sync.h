@@ -3,7 +3,7 @@
 #include <chrono>
 #include <mutex>
 
-namespace serial {
+namespace sys {
 
 // An SRWLOCK, held exclusively. Its storage is one pointer, zero when unlocked, so that this
 // header needs no windows.h (whose macros clash with the port's EV_ and CE_ names).
@@ -52,4 +52,4 @@ class Condition {
   void* condition_ = nullptr;
 };
 
-}  // namespace serial
+}  // namespace sys

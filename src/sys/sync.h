@@ -5,13 +5,13 @@
 // there goes through a POSIX thread layer, and under Wine a hand-over through it takes up to a
 // millisecond, as long as a byte on the line.
 #ifdef _WIN32
-#include "serial/win32/sync_win32.h"
+#include "sys/win32/sync.h"
 #else
 #include <condition_variable>
 #include <mutex>
 
-namespace serial {
+namespace sys {
 using Mutex = std::mutex;
 using Condition = std::condition_variable;
-}  // namespace serial
+}  // namespace sys
 #endif

@@ -1,9 +1,9 @@
-#include "serial/win32/sync_win32.h"
+#include "sys/win32/sync.h"
 // clang-format off
 #include <windows.h>
 // clang-format on
 
-namespace serial {
+namespace sys {
 
 static_assert(sizeof(SRWLOCK) == sizeof(void*) && sizeof(CONDITION_VARIABLE) == sizeof(void*),
               "the storage of Mutex and Condition");
@@ -34,4 +34,4 @@ void Condition::WaitFor(std::unique_lock<Mutex>& lock, long long ms) {
                             static_cast<PSRWLOCK>(lock.mutex()->native()), limit, 0);
 }
 
-}  // namespace serial
+}  // namespace sys

@@ -1,30 +1,14 @@
-#include "h2b/native_file.h"
+#include "sys/native_file.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
-namespace h2b::sys {
-
-const Error kNotFound = ENOENT;
-const Error kIsFolder = EISDIR;
-const Error kNoSpace = ENOSPC;
-const Error kExists = EEXIST;
-const char* const kPathSeparators = "/";
-
-std::string ErrorText(Error error) {
-  char buffer[256] = {};
-  // The GNU strerror_r may return a static string instead of filling the buffer.
-  return strerror_r(error, buffer, sizeof buffer);
-}
+namespace sys {
 
 namespace {
 
@@ -92,6 +76,18 @@ std::int64_t File::Read(void* buffer, std::size_t count, Error& error) {
   }
 }
 
+std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, Error& error) {
+  for (;;) {
+    const ssize_t got =
+        ::pread(static_cast<int>(handle_), buffer, count, static_cast<off_t>(offset));
+    if (got >= 0) return got;
+    if (errno != EINTR) {
+      error = errno;
+      return -1;
+    }
+  }
+}
+
 std::int64_t File::WriteAt(std::uint64_t offset, const void* data, std::size_t count,
                            Error& error) {
   for (;;) {
@@ -141,17 +137,6 @@ void Remove(const std::string& name) {
   ::unlink(name.c_str());
 }
 
-std::string AbsolutePath(const std::string& name) {
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(name, error);
-  if (error) return name;
-  return full.lexically_normal().string();
-}
-
-unsigned long ProcessId() {
-  return static_cast<unsigned long>(::getpid());
-}
-
 bool CopyPermissions(const std::string& from, File& to, Error& error) {
   struct stat old {};
   if (::stat(from.c_str(), &old) != 0) return true;  // nothing replaced: the default mode
@@ -167,26 +152,4 @@ void SyncFolder(const std::string& folder) {
   ::close(fd);
 }
 
-std::string ExecutablePath() {
-  std::error_code error;
-  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : executable.string();
-}
-
-bool FolderWritable(const std::string& folder) {
-  return ::access(folder.c_str(), W_OK | X_OK) == 0;
-}
-
-std::string UserConfigurationFolder() {
-  // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return xdg;
-  const char* home = std::getenv("HOME");
-  std::string folder = home != nullptr ? home : "";
-  if (folder.empty()) {
-    if (const passwd* user = ::getpwuid(::getuid())) folder = user->pw_dir;
-  }
-  return folder + "/.config";
-}
-
-}  // namespace h2b::sys
+}  // namespace sys

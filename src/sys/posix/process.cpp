@@ -1,0 +1,29 @@
+#include "sys/process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace sys {
+
+unsigned long ProcessId() {
+  return static_cast<unsigned long>(::getpid());
+}
+
+bool ProcessRunning(unsigned long id) {
+  if (id == 0 || id > 0x7FFFFFFF) return false;
+  return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+}
+
+void OpenStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // open(2) takes the lowest free number: this one.
+    const int opened = ::open("/dev/null", O_RDWR);
+    if (opened > 2) ::close(opened);
+  }
+}
+
+}  // namespace sys

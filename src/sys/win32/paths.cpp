@@ -1,0 +1,50 @@
+#include "sys/paths.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "sys/native_file.h"
+#include "sys/process.h"
+#include "sys/win32/wide_text.h"
+
+namespace sys {
+
+const char* const kPathSeparators = "\\/:";
+
+std::string AbsolutePath(const std::string& name) {
+  const std::wstring wide = Wide(name);
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return name;
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return name;
+  full.resize(length);
+  return Narrow(full);
+}
+
+std::string ExecutablePath() {
+  std::wstring path(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return {};
+  path.resize(length);
+  return Narrow(path);
+}
+
+bool FolderWritable(const std::string& folder) {
+  // Access rights are lists here: trying is the one sure test.
+  const std::string probe = folder + "\\.zagruzchik-probe-" + std::to_string(ProcessId());
+  Error ignored = 0;
+  File file = File::CreateNew(probe, ignored);
+  if (!file.IsOpen()) return false;
+  file.Close(ignored);
+  Remove(probe);
+  return true;
+}
+
+std::string UserConfigurationFolder() {
+  const wchar_t* appData = _wgetenv(L"APPDATA");
+  return appData != nullptr ? Narrow(appData) : std::string();
+}
+
+}  // namespace sys
