@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <exception>
 
+#include "ui/close_on_signals.h"
 #include "ui/messages.h"
 #include "ui/widgets/app_icon.h"
 #include "ui/widgets/form2.h"
@@ -52,6 +53,7 @@ void TLoaderProgram::Show() {
 
 int RunLoader(Application& app, TForm1Setup setup) {
   TLoaderProgram program(std::move(setup));
+  const CloseOnSignals closeOnSignals(program.Form1());
   program.Show();
   app.exec();
   return 0;

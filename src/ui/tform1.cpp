@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "h2b/errors.h"
 #include "h2b/hex_image_source.h"
 #include "serial/comm_port.h"
 #include "serial/discovery.h"
@@ -102,6 +103,8 @@ TForm1::~TForm1() {
 void TForm1::Guarded(const std::function<void()>& handler) {
   try {
     handler();
+  } catch (const h2b::EInterrupted&) {
+    // A signal stopped the conversion; the window closes as it says, with nothing to report.
   } catch (...) {
     ReportException(std::current_exception());
   }

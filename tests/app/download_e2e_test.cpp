@@ -9,9 +9,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+
 #include "program_rig.h"
 #include "serial/port_device.h"
 #include "sim_target.h"
+#include "sys/interrupt.h"
+#include "ui/close_on_signals.h"
 #include "ui/widgets/port_button.h"
 #include "ui/widgets/progress_bar.h"
 
@@ -241,6 +245,41 @@ TEST_F(DownloadE2E, ExitDuringADownloadEndsTheProgramAtOnceAndClosesThePort) {
   EXPECT_LT(took.elapsed(), 5000);
   // The simulator saw the line closed before the closing command.
   EXPECT_EQ(sim_.ExitCode(), 3);
+}
+
+// SIGTERM, SIGHUP or SIGINT (a kill, a closing session, Ctrl+C in the terminal) close the window
+// as its close box does: the loop ends normally and the port is closed, not left to the kernel.
+TEST_F(DownloadE2E, ASignalDuringADownloadClosesTheWindowAsItsCloseBoxDoes) {
+  StartProgram({"--silent-after", "4"});
+  const ui::CloseOnSignals closeOnSignals(rig_.Form1());
+  ClickStart();
+  ASSERT_TRUE(WaitFor([&] {
+    return Now().progressShown && rig_.Form1().Behaviour().Transfer().BlockCount() >= 2;
+  }));
+  QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  watchdog.start(10000);
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  sys::ClearInterruptRequest();
+  EXPECT_FALSE(rig_.Form1().isVisible());
+  EXPECT_TRUE(rig_.watcher.Seen().empty()) << rig_.watcher.Kinds().toStdString();
+  rig_.Shutdown();
+  ASSERT_TRUE(sim_.WaitFinished());
+  EXPECT_EQ(sim_.ExitCode(), 3);
+}
+
+// A signal in the middle of a conversion stops it: no message, no image, no temporary file.
+TEST_F(DownloadE2E, ASignalDuringTheConversionStopsItWithoutAMessage) {
+  StartProgram({});
+  sys::RequestInterrupt();
+  ClickStart();
+  sys::ClearInterruptRequest();
+  rig_.DispatchQueued();
+  EXPECT_TRUE(rig_.watcher.Seen().empty()) << rig_.watcher.Kinds().toStdString();
+  EXPECT_FALSE(rig_.Form2().isVisible());
+  EXPECT_FALSE(std::filesystem::exists(rig_.Folder() / "board.BIN"));
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ class ChildProcess {
   // Whether standard error has shown text by the deadline.
   bool WaitForErr(const std::string& text, Clock::duration timeout);
   void Signal(int signal);
+  pid_t Pid() const { return pid_; }
   void Kill();
 
   const std::string& Out() const { return out_.text; }

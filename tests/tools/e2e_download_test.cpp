@@ -166,6 +166,59 @@ TEST_F(Flashing, InterruptedItClosesThePortAndSaysSo) {
   }
 }
 
+// The flasher as shells start it: with standard output and error closed, and with standard
+// error piped into a reader that goes away after one byte. Neither stops the download.
+TEST_F(Flashing, ClosedOrBrokenOutputNeverStopsADownload) {
+  const Bytes image = RandomImage(3000);
+  WriteHex(image);
+  const std::string shells[] = {
+      R"(exec "$0" "$@" >&- 2>&-)",
+      R"("$0" "$@" 2>&1 | head -c1 >/dev/null; echo "status ${PIPESTATUS[0]}")"};
+  for (const std::string& shell : shells) {
+    SCOPED_TRACE(shell);
+    ChildProcess sim({kLoaderSim, "--no-pace", "--out", "received.bin", "--length", "3000"},
+                     dir_.Path());
+    const std::optional<std::string> path = sim.ReadLine(kChildBound);
+    ASSERT_TRUE(path) << sim.Err();
+    ChildProcess flash({"/bin/bash", "-c", shell, kLoaderFlash, "--port", *path, "app.hex"},
+                       dir_.Path());
+    const std::optional<int> status = flash.Wait(kChildBound);
+    EXPECT_EQ(status, 0) << flash.Err();
+    if (shell.find("PIPESTATUS") != std::string::npos) EXPECT_EQ(flash.Out(), "status 0\n");
+    EXPECT_EQ(sim.Wait(kChildBound), 0) << sim.Err();
+    EXPECT_EQ(ReadFile("received.bin"), image);
+  }
+}
+
+// Ctrl+C while a long conversion runs stops it at once: no prompt, no image, no leftover.
+TEST_F(Flashing, AnInterruptDuringTheConversionStopsIt) {
+  // A high base address: gigabytes of fill, were it converted to the end.
+  h2b_test::WriteFile("app.hex", h2b_test::LinearRecord(0xC000) + h2b_test::DataRecord(0, {1}));
+  ChildProcess sim({kLoaderSim, "--no-pace"}, dir_.Path());
+  const std::optional<std::string> path = sim.ReadLine(kChildBound);
+  ASSERT_TRUE(path) << sim.Err();
+  ChildProcess flash({kLoaderFlash, "--port", *path, "app.hex"}, dir_.Path());
+  // The conversion's image, without a name until it is complete, is open once it runs.
+  const std::string fds = "/proc/" + std::to_string(flash.Pid()) + "/fd";
+  const auto converting = [&] {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(fds, error)) {
+      const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+      if (target.rfind(dir_.Path() + "/#", 0) == 0) return true;
+    }
+    return false;
+  };
+  const Clock::time_point deadline = Clock::now() + kChildBound;
+  while (!converting() && Clock::now() < deadline && !flash.Wait(std::chrono::milliseconds(1))) {
+  }
+  ASSERT_TRUE(converting()) << flash.Err();
+  flash.Signal(SIGINT);
+  EXPECT_EQ(flash.Wait(kChildBound), 130);
+  EXPECT_EQ(flash.Out(), "");
+  EXPECT_EQ(flash.Err(), "Прервано\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
+}
+
 TEST(LatencyWarning, OnlyATimerAboveOneMillisecondIsWorthALine) {
   EXPECT_EQ(flash::LatencyWarning({.lowLatency = false, .timerMs = 16}),
             "the adapter's latency timer is 16 ms: the download will be about 10 % slower; see "

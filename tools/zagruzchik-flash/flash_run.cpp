@@ -35,6 +35,9 @@ int FlashRun::Exec() {
     // typed a name, so the message gives it.
     h2b::RequireHexFile(options_.hexFile);
     download_.Start(options_.hexFile);
+  } catch (const h2b::EInterrupted&) {
+    // The signal's own call, already on its way to the loop, says so and sets the status.
+    return ui_.Run();
   } catch (const std::exception& error) {
     Fail(error.what());
     return *exitCode_;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "interrupt_signals.h"
+#include "sys/interrupt.h"
 
 namespace flash {
 
@@ -18,6 +19,7 @@ int pipeFds[2] = {-1, -1};
 // Only async-signal-safe calls here: the number goes down the pipe to the watcher.
 extern "C" void OnSignal(int signal) {
   const int saved = errno;
+  sys::RequestInterrupt();  // a conversion under way stops at once
   const unsigned char number = static_cast<unsigned char>(signal);
   [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &number, 1);
   errno = saved;

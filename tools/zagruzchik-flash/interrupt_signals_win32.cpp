@@ -1,6 +1,7 @@
 #include <csignal>
 
 #include "interrupt_signals.h"
+#include "sys/interrupt.h"
 // clang-format off
 #include <windows.h>
 // clang-format on
@@ -15,6 +16,7 @@ serial::UiDispatcher* target = nullptr;
 // Runs on a thread of its own that Windows starts for the event.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   const int signal = event == CTRL_C_EVENT ? SIGINT : SIGTERM;
+  sys::RequestInterrupt();  // a conversion under way stops at once
   target->Post([signal] { (*handler)(signal); });
   // Closing the console ends the process once this returns: give the loop a moment to close
   // the port first.

@@ -1,11 +1,11 @@
 // zagruzchik-flash: downloads a HEX file into the target's boot loader from the command line,
 // with the same conversion, engine and serial port device as the window.
-#include <csignal>
 #include <cstdio>
 
 #include "flash_options.h"
 #include "flash_run.h"
 #include "serial/discovery.h"
+#include "sys/process.h"
 
 namespace {
 
@@ -18,10 +18,7 @@ int ListPorts() {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef SIGXFSZ
-  // Past a file-size limit a write then fails with its message instead of killing us.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
+  sys::SetUpProcess();
   flash::FlashOptions options;
   if (const auto done = flash::ParseFlashOptions(argc, argv, options)) return *done;
   if (options.listPorts) return ListPorts();

@@ -1,12 +1,14 @@
 // zagruzchik-h2b HEXFILE: converts an Intel HEX file into its binary image in the current
 // folder and prints the image's name, so that an image can be checked without a target.
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
 #include "command_line.h"
 #include "h2b/convert_hex_file.h"
+#include "sys/process.h"
 
 namespace {
 
@@ -24,10 +26,7 @@ const cli::Program kProgram{
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef SIGXFSZ
-  // Past a file-size limit a write then fails with its message instead of killing us.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
+  sys::SetUpProcess();
   std::string hexFile;
   if (const auto done =
           cli::ParseOrExit(kProgram, argc, argv, {}, [&hexFile](const cli::CommandLine& line) {
@@ -39,8 +38,13 @@ int main(int argc, char** argv) {
   try {
     h2b::RequireHexFile(hexFile);
     const std::string image = h2b::ConvertHexFile(hexFile);
-    std::printf("%s\n", image.c_str());
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    // The image is written; a name that cannot be printed is still a failure for a script.
+    if (std::printf("%s\n", image.c_str()) < 0 || std::fflush(stdout) != 0) {
+      std::fprintf(stderr, "Cannot write the image's name to standard output. %s\n",
+                   std::strerror(errno));
+      return 1;
+    }
+    return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;

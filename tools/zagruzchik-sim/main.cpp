@@ -1,16 +1,15 @@
 // zagruzchik-sim: the target's boot loader on the far side of a serial line, for testing and
 // measuring the flasher without hardware.
-#include <csignal>
 #include <cstdio>
 #include <exception>
 
 #include "line.h"
 #include "options.h"
 #include "session.h"
+#include "sys/process.h"
 
 int main(int argc, char** argv) {
-  // Past a file-size limit a write then fails with its message instead of killing us.
-  std::signal(SIGXFSZ, SIG_IGN);
+  sys::SetUpProcess();
   sim::Options options;
   if (const auto done = sim::ParseOptions(argc, argv, options)) return *done;
   try {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
 namespace sys {
 
@@ -17,7 +18,9 @@ bool ProcessRunning(unsigned long id) {
   return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
-void OpenStandardStreams() {
+void SetUpProcess() {
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   for (int fd = 0; fd <= 2; ++fd) {
     if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
     // open(2) takes the lowest free number: this one.

@@ -16,7 +16,8 @@ bool ProcessRunning(unsigned long id) {
   return running;
 }
 
-// A GUI program has no standard handles to lose, and a console one gets them from its console.
-void OpenStandardStreams() {}
+// A GUI program has no standard handles to lose, a console one gets them from its console, and
+// there are no such signals.
+void SetUpProcess() {}
 
 }  // namespace sys
