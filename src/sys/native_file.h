@@ -32,8 +32,8 @@ class File {
 
   // For reading, shared with other readers; opening a FIFO does not wait for a writer.
   static File OpenForReading(const std::string& name, Error& error);
-  // A new file under a name nothing holds yet (a link there counts as taken), shared with
-  // nobody while it is open.
+  // A new file under a name nothing holds yet (a link there counts as taken). Nobody else may
+  // read or write it while it is open; it may be renamed.
   static File CreateNew(const std::string& name, Error& error);
 
   bool IsOpen() const { return handle_ != kClosed; }

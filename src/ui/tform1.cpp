@@ -20,6 +20,7 @@
 #include "serial/qt/qt_dispatcher.h"
 #include "ui/messages.h"
 #include "ui/widgets/balloon_hint.h"
+#include "ui/widgets/empty_caption.h"
 #include "ui/widgets/fonts.h"
 #include "ui/widgets/form2.h"
 #include "ui/widgets/frame_placement.h"
@@ -215,6 +216,7 @@ void TForm1::SetPortCaption(const std::string& name) {
 
 void TForm1::SetCaption(const std::string& text) {
   setWindowTitle(Text(text));
+  KeepCaptionEmpty(*this);
 }
 
 bool TForm1::Enabled(Control control) const {
@@ -325,6 +327,7 @@ void TForm1::ShowInformation(const std::string& text) {
 
 void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  KeepCaptionEmpty(*this);
   if (placed_) return;
   placed_ = true;
   if (QScreen* where = screen()) {

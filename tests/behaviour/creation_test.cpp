@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "behaviour_rig.h"
+#include "sys/paths.h"
 
 namespace {
 
@@ -80,20 +81,25 @@ TEST(Creation, FirstRunAsksForTheFileAndLeavesThePortMessageForLater) {
   EXPECT_EQ(rig.controls.informations, std::vector<std::string>{kPortNotDefined});
 }
 
+// A stored HEX file that is gone, or that names a folder, counts as missing.
 TEST(Creation, AMissingFileAsksAndCancellingLeavesTheCaptionEmpty) {
-  BehaviourRig rig;
-  rig.WriteSettings(
-      "[PortName]\nName=COM1\n[FileName]\nName=" + (rig.Folder() / "gone.hex").string() + "\n");
-  const auto shown = rig.Folder() / "elsewhere";
-  std::filesystem::create_directories(shown);
-  rig.controls.Cancel(shown.string());
-  ui::TForm1Behaviour& form = rig.Create();
-  EXPECT_EQ(rig.controls.dialogs, 1);
-  EXPECT_TRUE(form.HexFileName.empty());
-  EXPECT_EQ(rig.controls.caption, "");
-  EXPECT_TRUE(rig.controls.Enabled(Control::Begin));
-  EXPECT_EQ(std::filesystem::current_path(), shown) << "cancelling also changes the folder";
-  EXPECT_NE(rig.ReadSettings().find("gone.hex"), std::string::npos) << "the setting stays";
+  for (const std::string stored : {"gone.hex", "папка с прошивкой.hex"}) {
+    SCOPED_TRACE(stored);
+    BehaviourRig rig;
+    const std::string storedPath = sys::Utf8Of(rig.Folder() / sys::PathOf(stored));
+    if (stored != "gone.hex") std::filesystem::create_directories(sys::PathOf(storedPath));
+    rig.WriteSettings("[PortName]\nName=COM1\n[FileName]\nName=" + storedPath + "\n");
+    const auto shown = rig.Folder() / sys::PathOf("где-то ещё");
+    std::filesystem::create_directories(shown);
+    rig.controls.Cancel(sys::Utf8Of(shown));
+    ui::TForm1Behaviour& form = rig.Create();
+    EXPECT_EQ(rig.controls.dialogs, 1);
+    EXPECT_TRUE(form.HexFileName.empty());
+    EXPECT_EQ(rig.controls.caption, "");
+    EXPECT_TRUE(rig.controls.Enabled(Control::Begin));
+    EXPECT_EQ(std::filesystem::current_path(), shown) << "cancelling also changes the folder";
+    EXPECT_NE(rig.ReadSettings().find(storedPath), std::string::npos) << "the setting stays";
+  }
 }
 
 // An action that is switched off does nothing when creation would execute it.

@@ -1,9 +1,17 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+
 #include "serial/posix/termios2.h"
+#include "serial/posix/uucp_lock.h"
 #include "support/port_fixture.h"
 
 using namespace serial;
@@ -51,9 +59,12 @@ TEST_F(CommPortOpen, LineChangesWhileOpenApplyAtOnceUnlessUpdateDcbIsOff) {
   port.SetDatabits(TDatabits::db8);
   port.SetUpdateDCB(false);
   port.SetUserBaudrate(10400);
+  posix::LineState before;
+  ASSERT_EQ(posix::GetLineState(pty.Slave(), before), 0);
+  EXPECT_NE(before.outputRate, 9600u);  // Close put back the line the port had
   port.Open();
   ASSERT_EQ(posix::GetLineState(pty.Slave(), line), 0);
-  EXPECT_EQ(line.outputRate, 9600u);  // left as it was
+  EXPECT_EQ(line.outputRate, before.outputRate);  // left as it was
 }
 
 TEST_F(CommPortOpen, MissingDeviceIsNotFoundAndStaysClosed) {
@@ -77,9 +88,9 @@ TEST_F(CommPortOpen, PortHeldElsewhereIsBusy) {
   const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(other, 0);
   ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  // Another opener's lock is the busy case, whatever the call says.
   EXPECT_EQ(CommErrorOf([&] { port.Open(); }), "Can't open specified device " + pty.SlavePath() +
-                                                   " (Error 11, " + SystemErrorText(EWOULDBLOCK) +
-                                                   ")");
+                                                   " (Error 16, " + SystemErrorText(EBUSY) + ")");
   EXPECT_FALSE(port.Active());
   ::close(other);
 
@@ -98,6 +109,59 @@ TEST_F(CommPortOpen, PortHeldElsewhereIsBusy) {
   port.Close();
   ASSERT_EQ(::ioctl(pty.Slave(), TIOCGEXCL, &exclusive), 0);
   EXPECT_EQ(exclusive, 0);
+}
+
+// Terminal programs (minicom, picocom, cu) hold a port by a lock file that names them: a running
+// holder makes the port busy, a gone one's lock is taken over; ours goes with Close.
+TEST_F(CommPortOpen, TerminalProgramsLockFilesAreHonoured) {
+  const std::string folder = ::testing::TempDir() + "/locks-" + std::to_string(::getpid());
+  std::filesystem::create_directories(folder);
+  serial::posix::SetUucpLockFolder(folder);
+  std::string device = pty.SlavePath().substr(5);  // pts/N
+  std::replace(device.begin(), device.end(), '/', '_');
+  const std::string lock = folder + "/LCK.." + device;
+  const auto writeLock = [&](long pid) { std::ofstream(lock) << std::setw(10) << pid << '\n'; };
+  writeLock(::getppid());
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }), "Can't open specified device " + pty.SlavePath() +
+                                                   " (Error 16, " + SystemErrorText(EBUSY) + ")");
+  EXPECT_FALSE(port.Active());
+
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  writeLock(gone);
+  port.Open();
+  std::ifstream held(lock);
+  long holder = 0;
+  held >> holder;
+  EXPECT_EQ(holder, ::getpid());
+  port.Close();
+  EXPECT_FALSE(std::filesystem::exists(lock));
+  serial::posix::SetUucpLockFolder("/run/lock");
+  std::filesystem::remove_all(folder);
+}
+
+// Close puts back the line settings the port had, so that a terminal opened by mistake is
+// usable again.
+TEST_F(CommPortOpen, CloseRestoresTheLineAsItWas) {
+  termios before{};
+  ASSERT_EQ(::tcgetattr(pty.Slave(), &before), 0);
+  before.c_lflag |= ICANON | ECHO;
+  before.c_oflag |= OPOST;
+  ::cfsetspeed(&before, B9600);
+  ASSERT_EQ(::tcsetattr(pty.Slave(), TCSANOW, &before), 0);
+  port.Open();
+  termios during{};
+  ASSERT_EQ(::tcgetattr(pty.Slave(), &during), 0);
+  EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);
+  port.Close();
+  termios after{};
+  ASSERT_EQ(::tcgetattr(pty.Slave(), &after), 0);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_EQ(after.c_oflag, before.c_oflag);
+  EXPECT_EQ(after.c_cflag, before.c_cflag);
+  EXPECT_EQ(::cfgetospeed(&after), static_cast<speed_t>(B9600));
 }
 
 TEST_F(CommPortOpen, OpenPortRefusesOpenAndClosedOnlySettings) {

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "ui/widgets/port_status_pane.h"
@@ -128,6 +129,19 @@ TEST(FormCreate, AFailureDuringCreationIsReportedAndSkipsTheRest) {
   EXPECT_TRUE(reported);
   EXPECT_EQ(form.windowTitle(), QString::fromUtf8("Загрузчик"));
   EXPECT_EQ(form.Behaviour().HexFileName, hex.string()) << "set before the setting failed";
+}
+
+// With no HEX file the caption is empty, and the window system must not put the application's
+// name there instead.
+TEST(FormCreate, AnEmptyCaptionStaysBlank) {
+  WindowRig rig;
+  for (int i = 0; i < 2; ++i) rig.guard.ExpectAny(ModalWatcher::Dismiss);  // dialog, port message
+  ui::TForm1& form = rig.Create();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rig.guard.Pending() == 0; }, 5000));
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_TRUE(form.windowTitle().isEmpty());
+  EXPECT_EQ(form.windowHandle()->title(), QStringLiteral(" "));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "serial/comm_error.h"
 #include "serial/posix/latency_timer.h"
 #include "serial/posix/termios2.h"
+#include "serial/posix/uucp_lock.h"
 #include "serial/rate_tolerance.h"
 
 namespace serial {
@@ -59,8 +60,10 @@ class Descriptor {
 
 class PosixDevice : public CommDevice {
  public:
-  PosixDevice(Descriptor fd, Descriptor wakeFd, Descriptor againFd, Descriptor epollFd)
-      : fd_(std::move(fd)),
+  PosixDevice(posix::UucpLock lock, Descriptor fd, Descriptor wakeFd, Descriptor againFd,
+              Descriptor epollFd)
+      : uucpLock_(std::move(lock)),
+        fd_(std::move(fd)),
         wakeFd_(std::move(wakeFd)),
         againFd_(std::move(againFd)),
         epollFd_(std::move(epollFd)) {}
@@ -71,6 +74,8 @@ class PosixDevice : public CommDevice {
   ~PosixDevice() override {
     if (!exclusive_) return;
     ::tcflush(fd_.get(), TCOFLUSH);
+    // As the port was before: a terminal opened by mistake (--port /dev/tty) is not left raw.
+    if (savedLine_.valid) posix::RestoreLine(fd_.get(), savedLine_);
     if (serialFlagsChanged_) {
       serial_struct info{};
       if (::ioctl(fd_.get(), TIOCGSERIAL, &info) == 0) {
@@ -93,9 +98,11 @@ class PosixDevice : public CommDevice {
   // keeps later opens out, except a privileged one's. Only the lock's holder may lift TIOCEXCL
   // again. 0 or the errno of the failure.
   int TakeExclusive() {
-    if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) return errno;
+    // Another opener of ours (as root, which TIOCEXCL lets through) holds the lock.
+    if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? EBUSY : errno;
     if (::ioctl(fd_.get(), TIOCEXCL) != 0) return errno;
     exclusive_ = true;
+    posix::SaveLine(fd_.get(), savedLine_);
     return 0;
   }
 
@@ -275,6 +282,7 @@ class PosixDevice : public CommDevice {
     }
   }
 
+  posix::UucpLock uucpLock_;  // released after the descriptor is closed
   Descriptor fd_;
   Descriptor wakeFd_;
   Descriptor againFd_;
@@ -283,6 +291,7 @@ class PosixDevice : public CommDevice {
   bool haveCounts_ = false;  // the driver keeps line-error counters
   bool exclusive_ = false;
   bool serialFlagsChanged_ = false;
+  posix::SavedLine savedLine_;
   int savedSerialFlags_ = 0;
   LineLatency latency_;
 };
@@ -300,10 +309,13 @@ std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
   Descriptor again(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   Descriptor epoll(::epoll_create1(EPOLL_CLOEXEC));
   if (wake.get() < 0 || again.get() < 0 || epoll.get() < 0) RaiseOpenError(name, errno);
+  // A terminal program's lock is honoured before the device is touched at all.
+  posix::UucpLock lock;
+  if (const int error = lock.Take(DevicePath(name))) RaiseOpenError(name, error);
   Descriptor fd(::open(DevicePath(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) RaiseOpenError(name, errno);
-  auto device = std::make_unique<PosixDevice>(std::move(fd), std::move(wake), std::move(again),
-                                              std::move(epoll));
+  auto device = std::make_unique<PosixDevice>(std::move(lock), std::move(fd), std::move(wake),
+                                              std::move(again), std::move(epoll));
   device->LowerModemLines();
   if (const int error = device->TakeExclusive()) RaiseOpenError(name, error);
   device->RequestLowLatency();

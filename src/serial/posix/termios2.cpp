@@ -7,6 +7,7 @@
 #include <asm/termbits.h>
 #include <sys/ioctl.h>
 #include <cerrno>
+#include <cstring>
 
 namespace serial::posix {
 
@@ -76,6 +77,20 @@ int SetRawLine(int fd, const TLineSettings& line, LineRates& actual) {
   actual.input = back.c_ispeed;
   actual.output = back.c_ospeed;
   return 0;
+}
+
+static_assert(sizeof(termios2) <= sizeof(SavedLine::raw));
+
+void SaveLine(int fd, SavedLine& saved) {
+  termios2 t{};
+  saved.valid = ioctl(fd, TCGETS2, &t) == 0;
+  std::memcpy(saved.raw, &t, sizeof t);
+}
+
+void RestoreLine(int fd, const SavedLine& saved) {
+  termios2 t{};
+  std::memcpy(&t, saved.raw, sizeof t);
+  ioctl(fd, TCSETS2, &t);
 }
 
 int GetLineState(int fd, LineState& state) {

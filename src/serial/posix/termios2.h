@@ -39,4 +39,12 @@ int SetRawLine(int fd, const TLineSettings& line, LineRates& actual);
 // 0 or the errno of the failure.
 int GetLineState(int fd, LineState& state);
 
+// The whole line setting as the driver keeps it, to be put back as it was.
+struct SavedLine {
+  alignas(8) unsigned char raw[64] = {};
+  bool valid = false;
+};
+void SaveLine(int fd, SavedLine& saved);
+void RestoreLine(int fd, const SavedLine& saved);
+
 }  // namespace serial::posix

@@ -75,10 +75,12 @@ File File::OpenForReading(const std::string& name, Error& error) {
 }
 
 File File::CreateNew(const std::string& name, Error& error) {
-  // The image is shared with nobody until it is complete.
-  return File(Opened(CreateFileW(Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
-                                 nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
-                     error));
+  // Nobody else may read or write it while it is open. It may be renamed, as on POSIX: an
+  // image being downloaded is moved aside by the next conversion.
+  return File(
+      Opened(CreateFileW(Wide(name).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                         FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
+             error));
 }
 
 bool File::Describe(Kind& kind, std::uint64_t& size, Error& error) const {

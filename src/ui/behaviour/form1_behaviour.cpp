@@ -75,8 +75,9 @@ void TForm1Behaviour::LoadFileSetting() {
     return;
   }
   const std::string value = RegIniFile1.ReadValue(kFileSection, kNameKey, "");
-  std::error_code error;
-  if (!value.empty() && std::filesystem::exists(std::filesystem::path(value), error)) {
+  // A folder stored there is no HEX file either.
+  const sys::Kind kind = value.empty() ? sys::Kind::Missing : sys::KindOf(value, true);
+  if (kind == sys::Kind::File || kind == sys::Kind::Other) {
     HexFileName = value;
     controls_.SetEnabled(Control::Begin, true);
   } else if (controls_.Enabled(Control::SelectFile)) {
@@ -88,13 +89,12 @@ void TForm1Behaviour::ASelectFileExecute() {
   const FileChoice choice = controls_.ChooseFile();
   // The image file goes into the current directory: beside the HEX file after a choice, also
   // one typed as a full path into another folder; the folder shown when nothing was chosen.
-  const std::string folder = choice.confirmed
-                                 ? std::filesystem::path(choice.file).parent_path().string()
-                                 : choice.shownFolder;
+  const std::string folder =
+      choice.confirmed ? sys::Utf8Of(sys::PathOf(choice.file).parent_path()) : choice.shownFolder;
   if (!folder.empty()) {
     // A folder gone meanwhile keeps the current one, as the dialog itself would.
     std::error_code ignored;
-    std::filesystem::current_path(folder, ignored);
+    std::filesystem::current_path(sys::PathOf(folder), ignored);
   }
   if (!choice.confirmed) return;
   HexFileName = choice.file;

@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "ui/widgets/app_icon.h"
+#include "ui/widgets/empty_caption.h"
 #include "ui/widgets/frame_placement.h"
 #include "ui/widgets/system_colors.h"
 #include "ui/widgets/x11_taskbar.h"
@@ -65,13 +66,7 @@ TForm2::TForm2(QWidget* mainWindow)
   layout->addWidget(Label1);
 
   create();
-  KeepCaptionEmpty();
-}
-
-// An empty title would make the window system fall back to the application's name; closing
-// the window with its close box empties it again, so every showing sets it.
-void TForm2::KeepCaptionEmpty() {
-  if (QWindow* window = windowHandle()) window->setTitle(QStringLiteral(" "));
+  KeepCaptionEmpty(*this);
 }
 
 void TForm2::SetMainWindow(QWidget* mainWindow) {
@@ -82,7 +77,7 @@ void TForm2::Show() {
   if (!isVisible()) {
     KeepOffTaskbar(this);
     show();
-    KeepCaptionEmpty();
+    KeepCaptionEmpty(*this);
   }
   raise();
   activateWindow();

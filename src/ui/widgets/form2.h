@@ -36,7 +36,6 @@ class TForm2 : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void KeepCaptionEmpty();
   QPointer<QWidget> mainWindow_;
   bool placed_ = false;
 };
