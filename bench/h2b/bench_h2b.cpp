@@ -1,6 +1,7 @@
-// Times build/zagruzchik-h2b against srec_cat making the same image from generated HEX files and
-// reports wall time, the ratio and each tool's peak memory.
-//   bench_h2b [H2B_EXECUTABLE]
+// Times build/zagruzchik-h2b against srec_cat and objcopy making the same image from generated
+// HEX files and reports wall time, the ratios and the peak memory of ours and srec_cat's.
+//   bench_h2b [--big] [H2B_EXECUTABLE]
+// --big adds a HEX file of about 1 GB (its image 360 MiB), for the converter's memory.
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -144,11 +145,18 @@ bool Measure(const std::string& title, const std::string& h2b, const fs::path& d
              "-redundant-bytes=ignore", hex, "-Intel", "-fill", "0xFF", "0", "-maximum-address",
              hex, "-Intel", "-o", "app.ref", "-Binary"},
             {"app.ref"});
-  const bool same = SameFiles(dir / "app.BIN", dir / "app.ref");
-  std::printf("%-14s %9.1f %9.1f %9.3f %9.3f %7.1fx %9.1f %9.1f  %s\n", title.c_str(),
+  bool same = SameFiles(dir / "app.BIN", dir / "app.ref");
+  fs::remove(dir / "app.ref");
+  // objcopy starts its image at the lowest address: comparable where data starts at 0.
+  const Run objcopy =
+      Spawn(dir, {"objcopy", "-I", "ihex", "-O", "binary", "--gap-fill", "0xFF", hex, "app.obj"},
+            {"app.obj"});
+  same = same && SameFiles(dir / "app.BIN", dir / "app.obj");
+  fs::remove(dir / "app.obj");
+  std::printf("%-14s %9.1f %9.1f %9.3f %9.3f %9.3f %7.1fx %9.1f %9.1f  %s\n", title.c_str(),
               MiB(fs::file_size(hex)), MiB(fs::file_size(dir / "app.BIN")), ours.seconds,
-              theirs.seconds, theirs.seconds / ours.seconds, ours.maxRssKiB / 1024.0,
-              theirs.maxRssKiB / 1024.0, same ? "identical" : "DIFFERENT");
+              theirs.seconds, objcopy.seconds, objcopy.seconds / ours.seconds,
+              ours.maxRssKiB / 1024.0, theirs.maxRssKiB / 1024.0, same ? "identical" : "DIFFERENT");
   std::fflush(stdout);
   return same;
 }
@@ -156,6 +164,11 @@ bool Measure(const std::string& title, const std::string& h2b, const fs::path& d
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool big = argc > 1 && std::string(argv[1]) == "--big";
+  if (big) {
+    --argc;
+    ++argv;
+  }
   const std::string h2b = fs::absolute(argc > 1 ? argv[1] : H2B_PATH).string();
   std::string pattern = (fs::temp_directory_path() / "bench-h2b-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {
@@ -168,8 +181,8 @@ int main(int argc, char** argv) {
   try {
     std::printf("best of %d runs; sizes in MiB, times in s, peak memory (ru_maxrss) in MiB\n",
                 kRepeats);
-    std::printf("%-14s %9s %9s %9s %9s %8s %9s %9s\n", "case", "hex", "image", "h2b", "srec_cat",
-                "ratio", "h2b mem", "srec mem");
+    std::printf("%-14s %9s %9s %9s %9s %9s %8s %9s %9s\n", "case", "hex", "image", "h2b",
+                "srec_cat", "objcopy", "obj/h2b", "h2b mem", "srec mem");
     {
       HexWriter writer(hex);
       writer.Data(0, 1 << 20);
@@ -181,11 +194,17 @@ int main(int argc, char** argv) {
     }
     allSame &= Measure("16 MiB data", h2b, dir);
     {
-      // Extended linear address 0x0800: 128 MiB of fill before 4 KiB of data.
+      // 4 KiB at 0 and at 256 MiB: a 268 MB image of mostly fill.
       HexWriter writer(hex);
-      writer.Data(0x08000000, 4096);
+      writer.Data(0, 4096);
+      writer.Data(0x10000000, 4096);
     }
-    allSame &= Measure("128 MiB fill", h2b, dir);
+    allSame &= Measure("256 MiB fill", h2b, dir);
+    if (big) {
+      HexWriter writer(hex);
+      writer.Data(0, 360ull << 20);
+    }
+    if (big) allSame &= Measure("1 GB hex", h2b, dir);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     allSame = false;

@@ -39,6 +39,9 @@ class CommDevice {
   // arrived while nobody waited are reported by the next call; bytes already reported are not.
   enum class Event { Received, LineFailed, Woken };
   virtual Event WaitEvent() = 0;
+  // Event thread, after LineFailed: the system's error code of the failure (errno on POSIX,
+  // GetLastError() on Windows).
+  virtual int LineFailure() const = 0;
   // Event thread, after LineFailed: WaitEvent no longer watches the port, only for Wake.
   virtual void StopWatching() = 0;
 

@@ -133,7 +133,7 @@ void TCommPort::EventLoop(CommDevice& device, Handover& handover, std::uint32_t 
     const bool failed = event == CommDevice::Event::LineFailed;
     const std::uint32_t reported = mask & (failed ? EV_RXCHAR | EV_ERR : EV_RXCHAR);
     if (reported != 0 || failed) {
-      const int failure = failed ? EIO : 0;
+      const int failure = failed ? device.LineFailure() : 0;
       if (!handover.Start([this, reported, failure] { Dispatch(reported, failure); })) return;
     }
     if (failed) device.StopWatching();

@@ -182,6 +182,28 @@ TEST_F(SettingsFile, RewriteKeepsTheFilesModeAndSymbolicLink) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+// A link whose file does not exist yet (a dotfiles repository's, say) gets its file made where
+// it points; one pointing into a missing folder is refused. The link itself stays.
+TEST_F(SettingsFile, ADanglingLinkIsWrittenThroughOrRefusedButNeverReplaced) {
+  const fs::path link = folder_ / "link.ini";
+  fs::create_symlink("kept/real.ini", link);
+  fs::create_directory(folder_ / "kept");
+  TSettingsStore(link).WriteValue("PortName", "Name", "COM2");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(fs::is_regular_file(folder_ / "kept" / "real.ini"));
+  EXPECT_EQ(TSettingsStore(link).ReadValue("PortName", "Name", ""), "COM2");
+
+  const fs::path nowhere = folder_ / "nowhere.ini";
+  fs::create_symlink("missing/real.ini", nowhere);
+  try {
+    TSettingsStore(nowhere).WriteValue("PortName", "Name", "COM3");
+    ADD_FAILURE() << "wrote through a link into a missing folder";
+  } catch (const std::exception& error) {
+    EXPECT_EQ(std::string(error.what()).rfind("Unable to write to", 0), 0u) << error.what();
+  }
+  EXPECT_TRUE(fs::is_symlink(nowhere));
+}
+
 TEST(SettingsPath, IsTheExecutablesPathWithIniForItsExtension) {
   EXPECT_EQ(ui::SettingsPathFor("/work/build/zagruzchik"), "/work/build/zagruzchik.ini");
   EXPECT_EQ(ui::SettingsPathFor("/opt/tools/loader.exe"), "/opt/tools/loader.ini");

@@ -142,6 +142,24 @@ TEST_F(Simulator, ComparesWithTheExpectedImage) {
   EXPECT_THAT(sim_->Err(), HasSubstr("first difference at offset 129"));
 }
 
+// An --out that cannot be written is found before the line exists; an --expect that is not there
+// at the end is reported after the end command's echo has gone back, so the flasher succeeds.
+TEST_F(Simulator, ItsFilesAreCheckedWithoutCostingTheFlasherItsEcho) {
+  ChildProcess refused({kLoaderSim, "--no-pace", "--out", "no-such-folder/got.bin"}, dir_.Path());
+  EXPECT_EQ(refused.Wait(kChildBound), 3);
+  EXPECT_EQ(refused.Out(), "");
+  EXPECT_THAT(refused.Err(), HasSubstr("cannot write no-such-folder/got.bin: No such file"));
+
+  Start({"--expect", "never-written.bin"});
+  Exchange({0x55, 0x33, 0xCC});
+  Exchange({0x11, 0x00, 0x00});
+  Exchange(DataPacket(0x0000, Bytes(128, 0x01)));
+  EXPECT_EQ(Exchange({0x99, 0x00, 0x00}, 0), Bytes({0x99, 0x00, 0x00}));
+  line_->Close();
+  EXPECT_EQ(sim_->Wait(kChildBound), 3);
+  EXPECT_THAT(sim_->Err(), HasSubstr("cannot read never-written.bin"));
+}
+
 TEST_F(Simulator, RefusesPacketsOutOfOrder) {
   const struct {
     Bytes packets;

@@ -1,5 +1,8 @@
 #include "image_result.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -54,6 +57,17 @@ bool CheckAgainst(const std::vector<std::uint8_t>& expected,
 }
 
 }  // namespace
+
+void CheckFiles(const Options& options) {
+  if (!options.outFile.empty()) {
+    const int fd = ::open(options.outFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+      throw std::runtime_error("cannot write " + options.outFile + ": " + std::strerror(errno));
+    ::close(fd);
+  }
+  if (!options.expectFile.empty() && ::access(options.expectFile.c_str(), F_OK) == 0)
+    ReadFile(options.expectFile);
+}
 
 int FinishImage(const Options& options, const std::vector<std::uint8_t>& received) {
   std::vector<std::uint8_t> expected;

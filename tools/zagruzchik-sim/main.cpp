@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "image_result.h"
 #include "line.h"
 #include "options.h"
 #include "session.h"
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   sim::Options options;
   if (const auto done = sim::ParseOptions(argc, argv, options)) return *done;
   try {
+    sim::CheckFiles(options);
     sim::Line line =
         options.port.empty() ? sim::Line::CreatePty() : sim::Line::OpenDevice(options.port);
     if (line.IsPty()) {

@@ -90,7 +90,14 @@ bool Session::Receive() {
 
 void Session::Answer(const Packet& packet) {
   if (packet.kind == Packet::kEnd) {
-    result_ = FinishImage(options_, loader_.Image());
+    // A file that fails now still lets the end command's echo go back: the flasher has done
+    // its part, and the failure is ours to report.
+    try {
+      result_ = FinishImage(options_, loader_.Image());
+    } catch (const std::exception& error) {
+      fileFailure_ = error.what();
+      result_ = 3;
+    }
     lingerUntil_ = Clock::now() + kLinger;
     hangUpNow_ = options_.hangupAtEnd;
     return;
@@ -110,6 +117,7 @@ std::uint8_t Session::Reply(std::uint8_t correct, int number) const {
 
 void Session::PrintSummary() const {
   using Seconds = std::chrono::duration<double>;
+  if (!fileFailure_.empty()) std::fprintf(stderr, "zagruzchik-sim: %s\n", fileFailure_.c_str());
   std::fprintf(stderr,
                "zagruzchik-sim: %zu blocks received; sent %llu bytes in %.6f s, line time %.6f s\n",
                loader_.Blocks(), static_cast<unsigned long long>(out_.BytesSent()),

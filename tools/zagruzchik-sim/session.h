@@ -35,6 +35,7 @@ class Session {
   bool hangUpWhenSent_ = false;
   bool hangUpNow_ = false;
   std::optional<int> result_;  // set by the end command
+  std::string fileFailure_;    // --out or --expect could not be used at the end
   Clock::time_point lingerUntil_{};
 };
 

@@ -246,6 +246,9 @@ class PosixDevice : public CommDevice {
     }
   }
 
+  // A hang-up or an error on the descriptor: no more is known of it than that.
+  int LineFailure() const override { return EIO; }
+
   void StopWatching() override { ::epoll_ctl(epollFd_.get(), EPOLL_CTL_DEL, fd_.get(), nullptr); }
 
   std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) override {

@@ -140,7 +140,7 @@ class Win32Device : public CommDevice {
           if (mask_ != 0) return Event::Received;
           continue;
         }
-        if (GetLastError() != ERROR_IO_PENDING) return Event::LineFailed;
+        if (GetLastError() != ERROR_IO_PENDING) return Failed();
         waitPending_ = true;
       }
       const HANDLE events[] = {wake_.get(), again_.get(), commEvent_.get()};
@@ -153,11 +153,12 @@ class Win32Device : public CommDevice {
       if (which != WAIT_OBJECT_0 + 2) return Event::Woken;  // cannot wait any more
       waitPending_ = false;
       DWORD ignored = 0;
-      if (!GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE))
-        return Event::LineFailed;
+      if (!GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE)) return Failed();
       if (mask_ != 0) return Event::Received;
     }
   }
+
+  int LineFailure() const override { return lineFailure_; }
 
   void StopWatching() override {
     watching_ = false;
@@ -193,6 +194,11 @@ class Win32Device : public CommDevice {
   void Wake() override { SetEvent(wake_.get()); }
 
  private:
+  Event Failed() {
+    lineFailure_ = LastError();
+    return Event::LineFailed;
+  }
+
   Handle port_;
   Handle readDone_;
   Handle writeDone_;
@@ -204,6 +210,7 @@ class Win32Device : public CommDevice {
   bool waitPending_ = false;
   bool watching_ = true;
   std::uint32_t pendingErrors_ = 0;
+  int lineFailure_ = 0;
 };
 
 }  // namespace

@@ -67,12 +67,17 @@ bool ReplaceFile(const fs::path& target, const std::string& text) {
   return true;
 }
 
-// A settings file reached through a symbolic link is rewritten where the link points.
+// A settings file reached through a symbolic link is rewritten where the link points, also
+// where it points at nothing yet: the link is never replaced by a file.
 fs::path Resolved(const fs::path& file) {
+  fs::path target = file;
   std::error_code error;
-  if (!fs::is_symlink(file, error)) return file;
-  fs::path target = fs::weakly_canonical(file, error);
-  return error ? file : target;
+  for (int hops = 0; hops < 40 && fs::is_symlink(target, error); ++hops) {
+    const fs::path next = fs::read_symlink(target, error);
+    if (error) return file;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target;
 }
 
 // Cuts at most three bytes more so that a UTF-8 sequence is not split.
