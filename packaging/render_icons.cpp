@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "ui/widgets/app_icon.h"
+#include "ui/qt/widgets/app_icon.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

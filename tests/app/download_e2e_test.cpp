@@ -15,9 +15,9 @@
 #include "serial/port_device.h"
 #include "sim_target.h"
 #include "sys/interrupt.h"
-#include "ui/close_on_signals.h"
-#include "ui/widgets/port_button.h"
-#include "ui/widgets/progress_bar.h"
+#include "ui/qt/close_on_signals.h"
+#include "ui/qt/widgets/port_button.h"
+#include "ui/qt/widgets/progress_bar.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QWidget>
 
 #include "modal_watcher.h"
-#include "ui/widgets/form2.h"
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/form2.h"
+#include "ui/qt/widgets/system_colors.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <stdexcept>
 
 #include "modal_watcher.h"
-#include "ui/messages.h"
-#include "ui/widgets/information_dialog.h"
+#include "ui/qt/messages.h"
+#include "ui/qt/widgets/information_dialog.h"
 
 namespace {
 

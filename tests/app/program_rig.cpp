@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "ui/widgets/port_button.h"
+#include "ui/qt/widgets/port_button.h"
 
 namespace apptest {
 
@@ -62,7 +62,7 @@ std::filesystem::path ProgramRig::WriteHex(const std::string& name, std::size_t 
 }
 
 void ProgramRig::Create(std::vector<std::string> ports) {
-  ui::TForm1Setup setup;
+  ui::ProgramSetup setup;
   setup.ListPorts = [ports = std::move(ports)] { return ports; };
   setup.SettingsFile = settingsFile_;
   program_ = std::make_unique<ui::TLoaderProgram>(std::move(setup));

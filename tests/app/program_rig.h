@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "modal_watcher.h"
-#include "ui/application.h"
-#include "ui/tform1.h"
-#include "ui/widgets/form2.h"
+#include "ui/qt/application.h"
+#include "ui/qt/tform1.h"
+#include "ui/qt/widgets/form2.h"
 
 namespace apptest {
 

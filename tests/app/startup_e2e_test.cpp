@@ -11,7 +11,7 @@
 
 #include "program_rig.h"
 #include "serial/port_device.h"
-#include "ui/widgets/information_dialog.h"
+#include "ui/qt/widgets/information_dialog.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-#include "ui/widgets/information_dialog.h"
+#include "ui/qt/widgets/information_dialog.h"
 
 namespace testsupport {
 

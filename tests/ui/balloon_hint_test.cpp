@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QToolTip>
 
-#include "ui/widgets/balloon_hint.h"
-#include "ui/widgets/tool_bar.h"
+#include "ui/qt/widgets/balloon_hint.h"
+#include "ui/qt/widgets/tool_bar.h"
 #include "window_rig.h"
 
 namespace {

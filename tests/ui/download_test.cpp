@@ -3,9 +3,9 @@
 #include <QAction>
 #include <QMenu>
 
-#include "ui/widgets/form2.h"
-#include "ui/widgets/port_button.h"
-#include "ui/widgets/progress_bar.h"
+#include "ui/qt/widgets/form2.h"
+#include "ui/qt/widgets/port_button.h"
+#include "ui/qt/widgets/progress_bar.h"
 #include "window_rig.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "ui/widgets/port_status_pane.h"
+#include "ui/qt/widgets/port_status_pane.h"
 #include "window_rig.h"
 
 namespace {

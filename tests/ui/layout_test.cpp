@@ -7,12 +7,12 @@
 #include <QScreen>
 #include <QTest>
 
-#include "ui/widgets/glyphs.h"
-#include "ui/widgets/port_button.h"
-#include "ui/widgets/port_status_pane.h"
-#include "ui/widgets/progress_bar.h"
-#include "ui/widgets/status_bar.h"
-#include "ui/widgets/tool_bar.h"
+#include "ui/qt/widgets/glyphs.h"
+#include "ui/qt/widgets/port_button.h"
+#include "ui/qt/widgets/port_status_pane.h"
+#include "ui/qt/widgets/progress_bar.h"
+#include "ui/qt/widgets/status_bar.h"
+#include "ui/qt/widgets/tool_bar.h"
 #include "window_rig.h"
 
 namespace {

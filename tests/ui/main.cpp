@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "ui/application.h"
+#include "ui/qt/application.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QProcess>
 #include <QTest>
 
-#include "ui/widgets/port_button.h"
-#include "ui/widgets/port_status_pane.h"
+#include "ui/qt/widgets/port_button.h"
+#include "ui/qt/widgets/port_status_pane.h"
 #include "window_rig.h"
 
 namespace {

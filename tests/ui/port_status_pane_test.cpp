@@ -4,8 +4,8 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "ui/widgets/port_status_pane.h"
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/port_status_pane.h"
+#include "ui/qt/widgets/system_colors.h"
 #include "window_rig.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "ui/widgets/progress_bar.h"
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/progress_bar.h"
+#include "ui/qt/widgets/system_colors.h"
 #include "window_rig.h"
 
 namespace {

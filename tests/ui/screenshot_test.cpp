@@ -6,9 +6,9 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "ui/widgets/balloon_hint.h"
-#include "ui/widgets/port_button.h"
-#include "ui/widgets/progress_bar.h"
+#include "ui/qt/widgets/balloon_hint.h"
+#include "ui/qt/widgets/port_button.h"
+#include "ui/qt/widgets/progress_bar.h"
 #include "window_rig.h"
 
 namespace {

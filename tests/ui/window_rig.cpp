@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ui/widgets/fonts.h"
+#include "ui/qt/widgets/fonts.h"
 
 namespace uitest {
 
@@ -51,7 +51,7 @@ void WindowRig::WriteValidSettings() {
 }
 
 ui::TForm1& WindowRig::Create() {
-  ui::TForm1Setup setup;
+  ui::ProgramSetup setup;
   setup.ListPorts = [this] { return ports; };
   setup.SettingsFile = SettingsFile();
   setup.Port = &port;

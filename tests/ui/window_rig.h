@@ -12,7 +12,7 @@
 #include "memory_images.h"
 #include "modal_watcher.h"
 #include "scripted_port_device.h"
-#include "ui/tform1.h"
+#include "ui/qt/tform1.h"
 
 namespace uitest {
 

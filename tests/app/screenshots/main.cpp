@@ -12,8 +12,8 @@
 
 #include "program_rig.h"
 #include "sim_target.h"
-#include "ui/application.h"
-#include "ui/widgets/tool_bar.h"
+#include "ui/qt/application.h"
+#include "ui/qt/widgets/tool_bar.h"
 
 namespace {
 

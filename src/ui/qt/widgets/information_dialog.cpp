@@ -1,4 +1,4 @@
-#include "ui/widgets/information_dialog.h"
+#include "ui/qt/widgets/information_dialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,7 +13,7 @@
 
 #include <algorithm>
 
-#include "ui/widgets/app_icon.h"
+#include "ui/qt/widgets/app_icon.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/tform1.h"
+#include "ui/qt/tform1.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -13,24 +13,20 @@
 #include <QShowEvent>
 
 #include "h2b/errors.h"
-#include "h2b/hex_image_source.h"
-#include "serial/comm_port.h"
-#include "serial/discovery.h"
-#include "serial/loader_line.h"
 #include "serial/qt/qt_dispatcher.h"
-#include "ui/messages.h"
-#include "ui/widgets/balloon_hint.h"
-#include "ui/widgets/empty_caption.h"
-#include "ui/widgets/fonts.h"
-#include "ui/widgets/form2.h"
-#include "ui/widgets/frame_placement.h"
-#include "ui/widgets/glyphs.h"
-#include "ui/widgets/port_button.h"
-#include "ui/widgets/port_status_pane.h"
-#include "ui/widgets/progress_bar.h"
-#include "ui/widgets/status_bar.h"
-#include "ui/widgets/system_colors.h"
-#include "ui/widgets/tool_bar.h"
+#include "ui/qt/messages.h"
+#include "ui/qt/widgets/balloon_hint.h"
+#include "ui/qt/widgets/empty_caption.h"
+#include "ui/qt/widgets/fonts.h"
+#include "ui/qt/widgets/form2.h"
+#include "ui/qt/widgets/frame_placement.h"
+#include "ui/qt/widgets/glyphs.h"
+#include "ui/qt/widgets/port_button.h"
+#include "ui/qt/widgets/port_status_pane.h"
+#include "ui/qt/widgets/progress_bar.h"
+#include "ui/qt/widgets/status_bar.h"
+#include "ui/qt/widgets/system_colors.h"
+#include "ui/qt/widgets/tool_bar.h"
 
 namespace ui {
 
@@ -55,7 +51,7 @@ QString Text(const std::string& utf8) {
 
 }  // namespace
 
-TForm1::TForm1(TForm1Setup setup)
+TForm1::TForm1(ProgramSetup setup)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint) {
@@ -68,37 +64,18 @@ TForm1::TForm1(TForm1Setup setup)
   setPalette(background);
   setAutoFillBackground(true);
 
-  serial::TPortDevice* port = setup.Port;
-  if (!port) {
-    ownDispatcher_ = std::make_unique<serial::QtDispatcher>();
-    ownPort_ = std::make_unique<serial::TCommPort>(*ownDispatcher_);
-    serial::SetLoaderLine(*ownPort_);
-    ownPort_->OnRxChar = [this](serial::TCommPort&, std::int32_t count) {
-      behaviour_->Comm1RxChar(count);
-    };
-    ownPort_->OnLineLost = [this](serial::TCommPort&, bool allWritten) {
-      return behaviour_->Comm1LineLost(allWritten);
-    };
-    ownPort_->ErrorReport = [](const std::exception_ptr& failure) { ReportException(failure); };
-    port = ownPort_.get();
-  }
-  transfer::ImageSource* images = setup.Images;
-  if (!images) {
-    ownImages_ = std::make_unique<h2b::HexImageSource>();
-    images = ownImages_.get();
-  }
-  behaviour_ = std::make_unique<TForm1Behaviour>(
-      *this, *port, *images,
-      setup.SettingsFile.empty() ? DefaultSettingsStore() : TSettingsStore(setup.SettingsFile),
-      setup.ListPorts ? std::move(setup.ListPorts) : &serial::ListSerialPorts);
+  dispatcher_ = std::make_unique<serial::QtDispatcher>();
+  program_ = std::make_unique<Program>(
+      *this, *dispatcher_, [](const std::exception_ptr& failure) { ReportException(failure); },
+      std::move(setup));
 
   CreateActions();
   CreateControls();
-  Guarded([this] { behaviour_->FormCreate(); });
+  Guarded([this] { program_->Behaviour().FormCreate(); });
 }
 
 TForm1::~TForm1() {
-  Guarded([this] { behaviour_->FormDestroy(); });
+  Guarded([this] { program_->Behaviour().FormDestroy(); });
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {
@@ -118,7 +95,7 @@ QAction* TForm1::CreateAction(const char* name, const char* caption, const char*
   action->setToolTip(Text(hint));
   action->setStatusTip(Text(hint));
   connect(action, &QAction::triggered, this,
-          [this, handler] { Guarded([=, this] { (behaviour_.get()->*handler)(); }); });
+          [this, handler] { Guarded([=, this] { (program_->Behaviour().*handler)(); }); });
   return action;
 }
 
@@ -207,7 +184,8 @@ std::string TForm1::PortName(const QAction* item) {
 }
 
 void TForm1::PortMenuItemClick(QObject* sender) {
-  if (auto* item = qobject_cast<QAction*>(sender)) behaviour_->PortMenuItemClick(PortName(item));
+  if (auto* item = qobject_cast<QAction*>(sender))
+    program_->Behaviour().PortMenuItemClick(PortName(item));
 }
 
 void TForm1::SetPortCaption(const std::string& name) {

@@ -1,12 +1,12 @@
-#include "ui/messages.h"
+#include "ui/qt/messages.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
-#include "ui/widgets/app_icon.h"
-#include "ui/widgets/information_dialog.h"
+#include "ui/qt/widgets/app_icon.h"
+#include "ui/qt/widgets/information_dialog.h"
 
 namespace ui {
 

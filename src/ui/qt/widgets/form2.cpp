@@ -1,15 +1,15 @@
-#include "ui/widgets/form2.h"
+#include "ui/qt/widgets/form2.h"
 
 #include <QFont>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "ui/widgets/app_icon.h"
-#include "ui/widgets/empty_caption.h"
-#include "ui/widgets/frame_placement.h"
-#include "ui/widgets/system_colors.h"
-#include "ui/widgets/x11_taskbar.h"
+#include "ui/qt/widgets/app_icon.h"
+#include "ui/qt/widgets/empty_caption.h"
+#include "ui/qt/widgets/frame_placement.h"
+#include "ui/qt/widgets/system_colors.h"
+#include "ui/qt/widgets/x11_taskbar.h"
 
 namespace ui {
 

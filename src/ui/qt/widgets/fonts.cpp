@@ -1,4 +1,4 @@
-#include "ui/widgets/fonts.h"
+#include "ui/qt/widgets/fonts.h"
 
 #include <QFontDatabase>
 #include <QStringList>

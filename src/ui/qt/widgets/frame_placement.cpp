@@ -1,4 +1,4 @@
-#include "ui/widgets/frame_placement.h"
+#include "ui/qt/widgets/frame_placement.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -5,7 +5,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "ui/widgets/tool_bar.h"
+#include "ui/qt/widgets/tool_bar.h"
 
 class QMenu;
 

@@ -1,4 +1,4 @@
-#include "ui/widgets/app_icon.h"
+#include "ui/qt/widgets/app_icon.h"
 
 #include <QColor>
 #include <QPainter>

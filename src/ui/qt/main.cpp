@@ -1,7 +1,7 @@
 // The loader: converts an Intel HEX file and streams it into the target's boot loader.
 
 #include "sys/process.h"
-#include "ui/application.h"
+#include "ui/qt/application.h"
 
 int main(int argc, char** argv) {
   sys::SetUpProcess();

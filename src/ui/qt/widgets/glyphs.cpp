@@ -1,4 +1,4 @@
-#include "ui/widgets/glyphs.h"
+#include "ui/qt/widgets/glyphs.h"
 
 #include <QLinearGradient>
 #include <QPainter>

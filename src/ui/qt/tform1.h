@@ -3,7 +3,6 @@
 #include <QWidget>
 #include <cstdint>
 #include <exception>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -12,14 +11,13 @@
 #include "transfer/image_source.h"
 #include "ui/behaviour/controls.h"
 #include "ui/behaviour/form1_behaviour.h"
-#include "ui/widgets/glyphs.h"
+#include "ui/program.h"
+#include "ui/qt/widgets/glyphs.h"
 
 class QAction;
 
 namespace serial {
 class QtDispatcher;
-class TCommPort;
-class TPortDevice;
 }  // namespace serial
 class QFileDialog;
 class QMenu;
@@ -35,16 +33,6 @@ class TProgressBar;
 class TStatusBar;
 class TToolBar;
 
-// Where the main window gets what lies outside it. Empty members take the real program's
-// parts: the ports present, the settings file beside the executable, the window's own serial
-// port and the HEX converter.
-struct TForm1Setup {
-  std::function<std::vector<std::string>()> ListPorts;
-  std::filesystem::path SettingsFile;
-  serial::TPortDevice* Port = nullptr;
-  transfer::ImageSource* Images = nullptr;
-};
-
 // The main window as Qt widgets: toolbar with File, Port, Start and Exit, the port pane and
 // the progress bar. What it does is its behaviour's; this class draws it and hands the
 // user's actions over, reporting what they throw.
@@ -55,14 +43,14 @@ class TForm1 : public QWidget, public TForm1Controls {
   static constexpr int kClientWidth = 361;
   static constexpr int kClientHeight = 147;
 
-  explicit TForm1(TForm1Setup setup = {});
+  explicit TForm1(ProgramSetup setup = {});
   ~TForm1() override;
 
   // The power-on prompt, created after this window.
   void SetPromptWindow(TForm2* prompt) { Form2 = prompt; }
 
-  TForm1Behaviour& Behaviour() { return *behaviour_; }
-  const TForm1Behaviour& Behaviour() const { return *behaviour_; }
+  TForm1Behaviour& Behaviour() { return program_->Behaviour(); }
+  const TForm1Behaviour& Behaviour() const { return program_->Behaviour(); }
 
   // The handler of every port menu item: sender is the item.
   void PortMenuItemClick(QObject* sender);
@@ -120,12 +108,9 @@ class TForm1 : public QWidget, public TForm1Controls {
   // event loop's dispatch.
   static void Guarded(const std::function<void()>& handler);
 
-  // The real port, handing its notifications to the Qt event loop (which must outlive it).
-  std::unique_ptr<serial::QtDispatcher> ownDispatcher_;
-  std::unique_ptr<serial::TCommPort> ownPort_;
-  std::unique_ptr<transfer::ImageSource> ownImages_;
-  // Last of the parts: it uses the port and the images until it is gone.
-  std::unique_ptr<TForm1Behaviour> behaviour_;
+  // The port's notifications go through the Qt event loop, which must outlive it.
+  std::unique_ptr<serial::QtDispatcher> dispatcher_;
+  std::unique_ptr<Program> program_;
   bool placed_ = false;
 };
 

@@ -1,9 +1,9 @@
-#include "ui/widgets/tool_bar.h"
+#include "ui/qt/widgets/tool_bar.h"
 
 #include <QPainter>
 
-#include "ui/widgets/glyphs.h"
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/glyphs.h"
+#include "ui/qt/widgets/system_colors.h"
 
 namespace ui {
 

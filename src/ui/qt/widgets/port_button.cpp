@@ -1,4 +1,4 @@
-#include "ui/widgets/port_button.h"
+#include "ui/qt/widgets/port_button.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QScreen>
 
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/system_colors.h"
 
 namespace ui {
 

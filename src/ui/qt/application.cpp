@@ -1,13 +1,13 @@
-#include "ui/application.h"
+#include "ui/qt/application.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
 #include <exception>
 
-#include "ui/close_on_signals.h"
-#include "ui/messages.h"
-#include "ui/widgets/app_icon.h"
-#include "ui/widgets/form2.h"
+#include "ui/qt/close_on_signals.h"
+#include "ui/qt/messages.h"
+#include "ui/qt/widgets/app_icon.h"
+#include "ui/qt/widgets/form2.h"
 
 namespace ui {
 
@@ -33,7 +33,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   }
 }
 
-TLoaderProgram::TLoaderProgram(TForm1Setup setup)
+TLoaderProgram::TLoaderProgram(ProgramSetup setup)
     : form1_(std::make_unique<TForm1>(std::move(setup))),
       form2_(std::make_unique<TForm2>(form1_.get())) {
   form1_->SetPromptWindow(form2_.get());
@@ -51,7 +51,7 @@ void TLoaderProgram::Show() {
   form1_->show();
 }
 
-int RunLoader(Application& app, TForm1Setup setup) {
+int RunLoader(Application& app, ProgramSetup setup) {
   TLoaderProgram program(std::move(setup));
   const CloseOnSignals closeOnSignals(program.Form1());
   program.Show();

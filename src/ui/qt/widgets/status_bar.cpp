@@ -1,8 +1,8 @@
-#include "ui/widgets/status_bar.h"
+#include "ui/qt/widgets/status_bar.h"
 
 #include <QPainter>
 
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/system_colors.h"
 
 namespace ui {
 

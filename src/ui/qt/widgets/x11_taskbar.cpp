@@ -1,4 +1,4 @@
-#include "ui/widgets/x11_taskbar.h"
+#include "ui/qt/widgets/x11_taskbar.h"
 
 #include <QGuiApplication>
 #include <QWidget>

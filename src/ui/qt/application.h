@@ -4,7 +4,7 @@
 #include <QTranslator>
 #include <memory>
 
-#include "ui/tform1.h"
+#include "ui/qt/tform1.h"
 
 namespace ui {
 
@@ -33,7 +33,7 @@ class Application : public QApplication {
 // FormDestroy releases the image file and closes the port).
 class TLoaderProgram {
  public:
-  explicit TLoaderProgram(TForm1Setup setup = {});
+  explicit TLoaderProgram(ProgramSetup setup = {});
   ~TLoaderProgram();
   TLoaderProgram(const TLoaderProgram&) = delete;
   TLoaderProgram& operator=(const TLoaderProgram&) = delete;
@@ -51,6 +51,6 @@ class TLoaderProgram {
 
 // The whole run: windows, the event loop until the main window is closed, shutdown. Returns
 // the process's exit code, always 0.
-int RunLoader(Application& app, TForm1Setup setup = {});
+int RunLoader(Application& app, ProgramSetup setup = {});
 
 }  // namespace ui

@@ -1,4 +1,4 @@
-#include "ui/widgets/empty_caption.h"
+#include "ui/qt/widgets/empty_caption.h"
 
 #include <QWindow>
 

@@ -1,9 +1,9 @@
-#include "ui/widgets/port_status_pane.h"
+#include "ui/qt/widgets/port_status_pane.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/system_colors.h"
 
 namespace ui {
 

@@ -1,11 +1,11 @@
-#include "ui/widgets/progress_bar.h"
+#include "ui/qt/widgets/progress_bar.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
 #include <cmath>
 
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/system_colors.h"
 
 namespace ui {
 

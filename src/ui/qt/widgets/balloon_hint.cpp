@@ -1,4 +1,4 @@
-#include "ui/widgets/balloon_hint.h"
+#include "ui/qt/widgets/balloon_hint.h"
 
 #include <QBitmap>
 #include <QCursor>
@@ -9,8 +9,8 @@
 #include <QPainterPath>
 #include <QScreen>
 
-#include "ui/widgets/fonts.h"
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/fonts.h"
+#include "ui/qt/widgets/system_colors.h"
 
 namespace ui {
 

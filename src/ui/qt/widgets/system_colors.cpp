@@ -1,4 +1,4 @@
-#include "ui/widgets/system_colors.h"
+#include "ui/qt/widgets/system_colors.h"
 
 #include <QGuiApplication>
 #include <QPalette>

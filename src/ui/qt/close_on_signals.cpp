@@ -1,4 +1,4 @@
-#include "ui/close_on_signals.h"
+#include "ui/qt/close_on_signals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

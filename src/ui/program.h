@@ -1,0 +1,57 @@
+#pragma once
+
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "serial/ui_dispatcher.h"
+#include "transfer/image_source.h"
+#include "ui/behaviour/controls.h"
+#include "ui/behaviour/form1_behaviour.h"
+
+namespace serial {
+class TCommPort;
+class TPortDevice;
+}  // namespace serial
+
+namespace ui {
+
+// What lies outside the window. Empty members take the real program's parts: the ports
+// present, the settings file beside the executable, the window's own serial port and the HEX
+// converter; tests put their own in.
+struct ProgramSetup {
+  std::function<std::vector<std::string>()> ListPorts;
+  std::filesystem::path SettingsFile;
+  serial::TPortDevice* Port = nullptr;
+  transfer::ImageSource* Images = nullptr;
+};
+
+// The loader wired together for one main window, whatever toolkit draws it: the serial port
+// device handing its notifications to the window's event loop, the HEX converter, the settings
+// store and the window's behaviour. The window supplies its controls, the dispatcher of its
+// event loop and its error report, and runs FormCreate once its controls exist.
+class Program {
+ public:
+  using ErrorReport = std::function<void(const std::exception_ptr& failure)>;
+
+  // controls and dispatcher must outlive the program.
+  Program(TForm1Controls& controls, serial::UiDispatcher& dispatcher, ErrorReport report,
+          ProgramSetup setup = {});
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  TForm1Behaviour& Behaviour() { return *behaviour_; }
+  const TForm1Behaviour& Behaviour() const { return *behaviour_; }
+
+ private:
+  std::unique_ptr<serial::TCommPort> ownPort_;
+  std::unique_ptr<transfer::ImageSource> ownImages_;
+  // Last of the parts: it uses the port and the images until it is gone.
+  std::unique_ptr<TForm1Behaviour> behaviour_;
+};
+
+}  // namespace ui
