@@ -28,7 +28,7 @@ class CommDevice {
   virtual void SetupBuffers(std::int32_t readSize, std::int32_t writeSize) = 0;
   // Bytes waiting in the driver's input queue ("Error retrieving statistics (%d), %s").
   virtual std::int32_t BytesWaiting() = 0;
-  // Line-error flags (CE_...) since the last call, cleared by it; raises like BytesWaiting.
+  // Line-error flags (kCe...) since the last call, cleared by it; raises like BytesWaiting.
   virtual std::uint32_t TakeLineErrors() = 0;
   // Up to count bytes: what is waiting at once; otherwise waits up to firstByte for a first
   // byte, then returns once gap passes without a further one ("Read error (%d), %s").

@@ -95,8 +95,8 @@ LineLatency TCommPort::Latency() const {
   return device_ ? device_->Latency() : LineLatency{};
 }
 
-void TCommPort::CloseDevice(bool raiseOnClose, std::chrono::milliseconds pause) {
-  if (!device_) return;
+bool TCommPort::CloseDevice(bool raiseOnClose, std::chrono::milliseconds pause) {
+  if (!device_) return true;
   // Release first: a thread waiting for its hand-over may be waiting for the very handler that
   // is closing the port. Joining before the descriptor closes keeps the threads off it.
   handover_->Release();
@@ -104,11 +104,14 @@ void TCommPort::CloseDevice(bool raiseOnClose, std::chrono::milliseconds pause) 
   queue_->Stop();
   if (eventThread_.joinable()) eventThread_.join();
   if (writerThread_.joinable()) writerThread_.join();
+  // With the writer gone, a write it had under way has been counted.
+  const bool allWritten = queue_->Empty();
   queue_.reset();  // what was still queued is discarded
   device_.reset();
   handover_.reset();
   if (raiseOnClose && OnClose) OnClose(*this);
   std::this_thread::sleep_for(pause);
+  return allWritten;
 }
 
 std::int32_t TCommPort::WriteBuf(const std::uint8_t* buffer, std::int32_t count) {
@@ -131,7 +134,7 @@ void TCommPort::EventLoop(CommDevice& device, Handover& handover, std::uint32_t 
     const CommDevice::Event event = device.WaitEvent();
     if (event == CommDevice::Event::Woken) return;
     const bool failed = event == CommDevice::Event::LineFailed;
-    const std::uint32_t reported = mask & (failed ? EV_RXCHAR | EV_ERR : EV_RXCHAR);
+    const std::uint32_t reported = mask & (failed ? kEvRxChar | kEvErr : kEvRxChar);
     if (reported != 0 || failed) {
       const int failure = failed ? device.LineFailure() : 0;
       if (!handover.Start([this, reported, failure] { Dispatch(reported, failure); })) return;
@@ -150,7 +153,7 @@ void TCommPort::WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& h
       // A tty that refuses a write has gone away: report it once and leave the queue alone, or
       // the same bytes would be written again and again.
       const int failure = static_cast<int>(-written);
-      handover.Run([this, failure] { Dispatch(EV_ERR, failure); });
+      handover.Run([this, failure] { Dispatch(kEvErr, failure); });
       return;
     }
     if (queue.Remove(static_cast<std::size_t>(written)) == 0 &&
@@ -176,7 +179,7 @@ void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
     }
   };
   try {
-    if (mask & EV_RXCHAR) {
+    if (mask & kEvRxChar) {
       const std::int32_t count = query([&] { return device_->BytesWaiting(); });
       if (count > 0 && OnRxChar) {
         const std::uint64_t readBefore = bytesRead_;
@@ -187,7 +190,7 @@ void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
         if (device_ && taken > 0 && taken < static_cast<std::uint64_t>(count)) device_->Renotify();
       }
     }
-    if ((mask & EV_ERR) && !lost && device_ && openings_ == opening) {
+    if ((mask & kEvErr) && !lost && device_ && openings_ == opening) {
       const std::uint32_t errors = query([&] { return device_->TakeLineErrors(); });
       if (errors != 0 && OnError) OnError(*this, errors);
     }
@@ -205,9 +208,10 @@ void TCommPort::Dispatch(std::uint32_t mask, int lineFailure) {
 // Closing at once releases the descriptor, so the kernel frees the adapter's name for a
 // re-plugged one, and the next Open starts afresh; it also makes the report the only one.
 void TCommPort::LoseLine(const std::exception_ptr& failure) {
-  const bool allWritten = queue_->Empty();
+  bool allWritten = false;
   try {
-    CloseDevice(true, std::chrono::milliseconds(0));  // nothing to settle: the line is gone
+    // Nothing to settle: the line is gone.
+    allWritten = CloseDevice(true, std::chrono::milliseconds(0));
   } catch (...) {
     Report(std::current_exception());
   }

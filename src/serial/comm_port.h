@@ -130,7 +130,8 @@ class TCommPort : public TPortDevice {
   TLineSettings LineSettings() const;
   void ApplyLine();
   void RefuseWhileOpen() const;
-  void CloseDevice(bool raiseOnClose, std::chrono::milliseconds pause);
+  // Returns whether every byte queued had been written.
+  bool CloseDevice(bool raiseOnClose, std::chrono::milliseconds pause);
   void EventLoop(CommDevice& device, Handover& handover, std::uint32_t mask);
   void WriterLoop(CommDevice& device, TransmitQueue& queue, Handover& handover);
   void Dispatch(std::uint32_t mask, int lineFailure);

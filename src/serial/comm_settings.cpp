@@ -16,24 +16,24 @@ std::uint32_t EventMask(TCommEvents events, bool directWrite) {
     TCommEvent event;
     std::uint32_t bit;
   };
-  static constexpr std::array<Mapping, 13> kBits = {{{TCommEvent::ceBreak, EV_BREAK},
-                                                     {TCommEvent::ceCts, EV_CTS},
-                                                     {TCommEvent::ceDsr, EV_DSR},
-                                                     {TCommEvent::ceError, EV_ERR},
-                                                     {TCommEvent::ceRing, EV_RING},
-                                                     {TCommEvent::ceRlsd, EV_RLSD},
-                                                     {TCommEvent::ceRxChar, EV_RXCHAR},
-                                                     {TCommEvent::ceTxEmpty, EV_TXEMPTY},
-                                                     {TCommEvent::ceRxFlag, EV_RXFLAG},
-                                                     {TCommEvent::cePErr, EV_PERR},
-                                                     {TCommEvent::ceRx80Full, EV_RX80FULL},
-                                                     {TCommEvent::ceEvent1, EV_EVENT1},
-                                                     {TCommEvent::ceEvent2, EV_EVENT2}}};
+  static constexpr std::array<Mapping, 13> kBits = {{{TCommEvent::ceBreak, kEvBreak},
+                                                     {TCommEvent::ceCts, kEvCts},
+                                                     {TCommEvent::ceDsr, kEvDsr},
+                                                     {TCommEvent::ceError, kEvErr},
+                                                     {TCommEvent::ceRing, kEvRing},
+                                                     {TCommEvent::ceRlsd, kEvRlsd},
+                                                     {TCommEvent::ceRxChar, kEvRxChar},
+                                                     {TCommEvent::ceTxEmpty, kEvTxEmpty},
+                                                     {TCommEvent::ceRxFlag, kEvRxFlag},
+                                                     {TCommEvent::cePErr, kEvPerr},
+                                                     {TCommEvent::ceRx80Full, kEvRx80Full},
+                                                     {TCommEvent::ceEvent1, kEvEvent1},
+                                                     {TCommEvent::ceEvent2, kEvEvent2}}};
   std::uint32_t mask = 0;
   for (const Mapping& m : kBits) {
     if (events.Contains(m.event)) mask |= m.bit;
   }
-  if (!directWrite) mask &= ~EV_TXEMPTY;
+  if (!directWrite) mask &= ~kEvTxEmpty;
   return mask;
 }
 

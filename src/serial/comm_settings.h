@@ -110,30 +110,30 @@ enum class TCommEvent {
 using TCommEvents = TSet<TCommEvent>;
 
 // Event bits of the line, as the event thread reports them.
-inline constexpr std::uint32_t EV_RXCHAR = 0x0001;
-inline constexpr std::uint32_t EV_RXFLAG = 0x0002;
-inline constexpr std::uint32_t EV_TXEMPTY = 0x0004;
-inline constexpr std::uint32_t EV_CTS = 0x0008;
-inline constexpr std::uint32_t EV_DSR = 0x0010;
-inline constexpr std::uint32_t EV_RLSD = 0x0020;
-inline constexpr std::uint32_t EV_BREAK = 0x0040;
-inline constexpr std::uint32_t EV_ERR = 0x0080;
-inline constexpr std::uint32_t EV_RING = 0x0100;
-inline constexpr std::uint32_t EV_PERR = 0x0200;
-inline constexpr std::uint32_t EV_RX80FULL = 0x0400;
-inline constexpr std::uint32_t EV_EVENT1 = 0x0800;
-inline constexpr std::uint32_t EV_EVENT2 = 0x1000;
+inline constexpr std::uint32_t kEvRxChar = 0x0001;
+inline constexpr std::uint32_t kEvRxFlag = 0x0002;
+inline constexpr std::uint32_t kEvTxEmpty = 0x0004;
+inline constexpr std::uint32_t kEvCts = 0x0008;
+inline constexpr std::uint32_t kEvDsr = 0x0010;
+inline constexpr std::uint32_t kEvRlsd = 0x0020;
+inline constexpr std::uint32_t kEvBreak = 0x0040;
+inline constexpr std::uint32_t kEvErr = 0x0080;
+inline constexpr std::uint32_t kEvRing = 0x0100;
+inline constexpr std::uint32_t kEvPerr = 0x0200;
+inline constexpr std::uint32_t kEvRx80Full = 0x0400;
+inline constexpr std::uint32_t kEvEvent1 = 0x0800;
+inline constexpr std::uint32_t kEvEvent2 = 0x1000;
 
 // The event mask an opening waits for. Without direct writing the writer thread reports an
-// empty transmit queue itself, so EV_TXEMPTY is left out.
+// empty transmit queue itself, so kEvTxEmpty is left out.
 std::uint32_t EventMask(TCommEvents events, bool directWrite);
 
 // Line-error flags passed to OnError.
-inline constexpr std::uint32_t CE_RXOVER = 0x0001;
-inline constexpr std::uint32_t CE_OVERRUN = 0x0002;
-inline constexpr std::uint32_t CE_RXPARITY = 0x0004;
-inline constexpr std::uint32_t CE_FRAME = 0x0008;
-inline constexpr std::uint32_t CE_BREAK = 0x0010;
+inline constexpr std::uint32_t kCeRxOver = 0x0001;
+inline constexpr std::uint32_t kCeOverrun = 0x0002;
+inline constexpr std::uint32_t kCeRxParity = 0x0004;
+inline constexpr std::uint32_t kCeFrame = 0x0008;
+inline constexpr std::uint32_t kCeBreak = 0x0010;
 
 enum class TThreadPriority {
   tpIdle,

@@ -15,7 +15,7 @@ TEST(CommSettings, DefaultsAreTheOnesTheLoaderRelies) {
   EXPECT_EQ(port.EventChars().XonChar, 0x11);
   EXPECT_EQ(port.EventChars().XoffChar, 0x13);
   EXPECT_EQ(port.Buffers(), (TBuffers{4096, 2048, 1000, 1000, 1024, 1024}));
-  EXPECT_EQ(EventMask(port.MonitorEvents(), port.DirectWrite()), EV_RXCHAR | EV_ERR);
+  EXPECT_EQ(EventMask(port.MonitorEvents(), port.DirectWrite()), kEvRxChar | kEvErr);
   EXPECT_TRUE(port.UpdateDCB());
   EXPECT_FALSE(port.Active());
   EXPECT_EQ(port.ClosePause(), std::chrono::milliseconds(300));
@@ -44,8 +44,8 @@ TEST(CommSettings, EventMaskKeepsTxEmptyOnlyForDirectWriting) {
                         TCommEvent::cePErr,   TCommEvent::ceRx80Full, TCommEvent::ceEvent1,
                         TCommEvent::ceEvent2};
   EXPECT_EQ(EventMask(all, true), 0x1fffu);
-  EXPECT_EQ(EventMask(all, false), 0x1fffu & ~EV_TXEMPTY);
-  EXPECT_EQ(EventMask({TCommEvent::ceCts}, false), EV_CTS);
+  EXPECT_EQ(EventMask(all, false), 0x1fffu & ~kEvTxEmpty);
+  EXPECT_EQ(EventMask({TCommEvent::ceCts}, false), kEvCts);
   EXPECT_EQ(EventMask({}, false), 0u);
 }
 

@@ -30,6 +30,14 @@ FlashRun::FlashRun(const FlashOptions& options)
 }
 
 int FlashRun::Exec() {
+  const int code = Run();
+  // Closed before the console's closing handler lets Windows end the process.
+  port_.Close();
+  signals_.Finished();
+  return code;
+}
+
+int FlashRun::Run() {
   try {
     // The converter takes a missing file for no file at all and names it ""; here the user
     // typed a name, so the message gives it.

@@ -25,6 +25,7 @@ class FlashRun {
   int Exec();
 
  private:
+  int Run();
   void Received(std::int32_t count);
   void Fail(const std::string& message);
   void Interrupt(int signal);

@@ -14,6 +14,10 @@ class InterruptSignals {
  public:
   InterruptSignals(serial::UiDispatcher& loop, std::function<void(int signal)> onSignal);
   ~InterruptSignals();  // the default actions again
+
+  // The run has closed its port. Windows ends the process as soon as the handler of a closing
+  // console returns: the handler waits for this (5 s at the most, as long as Windows waits).
+  void Finished();
   InterruptSignals(const InterruptSignals&) = delete;
   InterruptSignals& operator=(const InterruptSignals&) = delete;
 

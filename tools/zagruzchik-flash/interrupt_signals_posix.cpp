@@ -48,6 +48,9 @@ InterruptSignals::InterruptSignals(serial::UiDispatcher& loop,
   for (const int signal : kSignals) ::sigaction(signal, &action, nullptr);
 }
 
+// The process ends only when main returns.
+void InterruptSignals::Finished() {}
+
 InterruptSignals::~InterruptSignals() {
   for (const int signal : kSignals) std::signal(signal, SIG_DFL);
   [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], &kStopWatching, 1);

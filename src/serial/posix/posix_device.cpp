@@ -186,11 +186,11 @@ class PosixDevice : public CommDevice {
     serial_icounter_struct counts{};
     if (!haveCounts_ || ::ioctl(fd_.get(), TIOCGICOUNT, &counts) != 0) return 0;
     std::uint32_t errors = 0;
-    if (counts.frame != counts_.frame) errors |= CE_FRAME;
-    if (counts.overrun != counts_.overrun) errors |= CE_OVERRUN;
-    if (counts.parity != counts_.parity) errors |= CE_RXPARITY;
-    if (counts.brk != counts_.brk) errors |= CE_BREAK;
-    if (counts.buf_overrun != counts_.buf_overrun) errors |= CE_RXOVER;
+    if (counts.frame != counts_.frame) errors |= kCeFrame;
+    if (counts.overrun != counts_.overrun) errors |= kCeOverrun;
+    if (counts.parity != counts_.parity) errors |= kCeRxParity;
+    if (counts.brk != counts_.brk) errors |= kCeBreak;
+    if (counts.buf_overrun != counts_.buf_overrun) errors |= kCeRxOver;
     counts_ = counts;
     return errors;
   }

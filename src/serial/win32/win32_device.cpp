@@ -1,16 +1,13 @@
 // The port device on the Win32 communications interface, as the device was designed: an
 // overlapped handle, the DCB built from zero, SetupComm, fixed time-outs, an event mask, and
-// overlapped WaitCommEvent, ReadFile and WriteFile. The serial headers come before windows.h,
-// whose macros share their names with the EV_ and CE_ constants.
-#include "serial/comm_device.h"
-#include "serial/comm_error.h"
-#include "serial/comm_settings.h"
-// clang-format off
+// overlapped WaitCommEvent, ReadFile and WriteFile.
 #include <windows.h>
-// clang-format on
 
 #include <utility>
 
+#include "serial/comm_device.h"
+#include "serial/comm_error.h"
+#include "serial/comm_settings.h"
 #include "sys/win32/wide_text.h"
 
 namespace serial {
@@ -47,6 +44,11 @@ class Win32Device : public CommDevice {
 
   // Pending requests end with the handle.
   ~Win32Device() override { CancelIo(port_.get()); }
+
+  // The event objects of the overlapped calls: without them nothing could be waited for.
+  bool HasEvents() const {
+    return readDone_.get() && writeDone_.get() && commEvent_.get() && again_.get() && wake_.get();
+  }
 
   void Configure() {
     // A read that has its first byte ends once 5 ms pass without another; writes never time
@@ -227,6 +229,11 @@ std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
                      ", " + SystemErrorText(error) + ")");
   }
   auto device = std::make_unique<Win32Device>(port);
+  if (!device->HasEvents()) {
+    const int error = LastError();
+    throw ECommError("Can't open specified device " + name + " (Error " + std::to_string(error) +
+                     ", " + SystemErrorText(error) + ")");
+  }
   device->Configure();
   return device;
 }

@@ -6,7 +6,7 @@
 namespace sys {
 
 // An SRWLOCK, held exclusively. Its storage is one pointer, zero when unlocked, so that this
-// header needs no windows.h (whose macros clash with the port's EV_ and CE_ names).
+// header needs no windows.h and its macros.
 class Mutex {
  public:
   Mutex() = default;

@@ -66,8 +66,6 @@ class TForm1Behaviour : public transfer::View {
   void DownloadEnded(transfer::Ending) override {}
 
   const transfer::Download& Transfer() const { return *transfer_; }
-  // The port menu's items as BuildPortMenu last made them.
-  const std::vector<std::string>& PortMenuItems() const { return portMenuItems_; }
 
   serial::TPortDevice& Comm1;
   TSettingsStore RegIniFile1;

@@ -40,7 +40,6 @@ class TBalloonWindow : public QWidget {
 
   void ShowAt(const QPoint& point, const QString& text);
   QString Text() const { return text_; }
-  const BalloonLayout& Layout() const { return layout_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

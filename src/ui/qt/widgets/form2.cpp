@@ -69,10 +69,6 @@ TForm2::TForm2(QWidget* mainWindow)
   KeepCaptionEmpty(*this);
 }
 
-void TForm2::SetMainWindow(QWidget* mainWindow) {
-  mainWindow_ = mainWindow;
-}
-
 void TForm2::Show() {
   if (!isVisible()) {
     KeepOffTaskbar(this);

@@ -23,8 +23,6 @@ class TForm2 : public QWidget {
   // mainWindow is the window the prompt is centred over at its first showing.
   explicit TForm2(QWidget* mainWindow = nullptr);
 
-  void SetMainWindow(QWidget* mainWindow);
-
   // Makes the prompt visible, brings it to the front and activates it.
   void Show();
   // Makes it invisible; nothing happens when it already is.

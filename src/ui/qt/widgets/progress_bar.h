@@ -21,7 +21,6 @@ class TProgressBar : public QWidget {
  public:
   explicit TProgressBar(QWidget* parent = nullptr);
 
-  std::uint32_t TotalParts() const { return totalParts_; }
   // A new total empties the bar.
   void SetTotalParts(std::uint32_t value);
   std::uint32_t PartsComplete() const { return partsComplete_; }
