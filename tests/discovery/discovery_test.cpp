@@ -147,8 +147,12 @@ TEST_F(FakeSysfs, APortIsDescribedByItsUsbDeviceAndTheLinksThatLeadToIt) {
   EXPECT_EQ(serial::DescriptionLine(serial::posix::DescribeSysfsPort(root_, dev, "ttyX")), "ttyX");
 }
 
+// The guest tests (tests/guest) check that discovery finds real ports on real drivers; here,
+// whatever this machine has.
 TEST(ListSerialPorts, EveryNameOnThisMachineIsAPortWithADevice) {
-  for (const std::string& name : serial::ListSerialPorts()) {
+  const std::vector<std::string> names = serial::ListSerialPorts();
+  if (names.empty()) GTEST_SKIP() << "no serial port on this machine";
+  for (const std::string& name : names) {
     EXPECT_TRUE(fs::exists(fs::path("/sys/class/tty") / name / "device")) << name;
     EXPECT_EQ(name.find('/'), std::string::npos) << name;
   }

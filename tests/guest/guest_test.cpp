@@ -50,6 +50,9 @@ class GuestRun : public ::testing::Test {
     const std::optional<std::string> port = guest_->WaitFor("PORT " + backend.port, kBoot);
     ASSERT_TRUE(port) << guest_->Console();
     latencyBefore_ = port->empty() ? "" : port->substr(1);
+    const std::optional<std::string> lists = guest_->WaitFor("LISTS ", kBound);
+    ASSERT_TRUE(lists) << guest_->Console();
+    listed_ = *lists;
     ASSERT_TRUE(guest_->WaitFor("HOLDS PORT", kBound)) << guest_->Console();
     std::vector<std::string> argv = {LOADER_SIM, "--port", guest_->LinePath(), "--expect",
                                      "app.BIN",  "--out",  "received.bin"};
@@ -67,12 +70,15 @@ class GuestRun : public ::testing::Test {
   std::unique_ptr<GuestMachine> guest_;
   std::unique_ptr<ChildProcess> sim_;
   std::string latencyBefore_;
+  std::string listed_;  // what --list-ports names, separated by blanks
 };
 
 class GuestLine : public GuestRun, public ::testing::WithParamInterface<Backend> {};
 
 TEST_P(GuestLine, WholeDownloadIsByteExactAcrossTheAddressWrap) {
   ASSERT_NO_FATAL_FAILURE(Boot(GetParam(), "download", {"--no-pace"}));
+  // Discovery on the kernel's own drivers finds the port the download uses.
+  EXPECT_NE((" " + listed_).find(" " + GetParam().port + " "), std::string::npos) << listed_;
   EXPECT_EQ(FlasherExit(), 0) << guest_->Console();
   ASSERT_TRUE(guest_->WaitFor("END", kBound));
   EXPECT_EQ(sim_->Wait(kBound), 0) << sim_->Err();

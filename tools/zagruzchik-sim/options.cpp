@@ -30,6 +30,8 @@ const cli::Program kProgram{
     "                            (a target that restarts into its new firmware at once)\n"
     "      --noise \"00 FF ..\"    send these bytes (hex) before the hello\n"
     "      --bit7                send every reply with bit 7 set\n"
+    "      --echo                only echo, no boot loader, for one opening after another\n"
+    "                            (a bare echoing line for the serial device's tests)\n"
     "  -h, --help                show this help and exit\n"
     "      --version             show the version and exit\n"
     "\n"
@@ -92,6 +94,7 @@ Options OptionsOf(const cli::CommandLine& line) {
   if (const auto n = number("hangup-after", kMaxPacket)) options.hangupAfter = static_cast<int>(*n);
   if (const auto noise = line.Value("noise")) options.noise = HexBytes(*noise);
   options.hangupAtEnd = line.Has("hangup-at-end");
+  options.echoOnly = line.Has("echo");
   options.bit7 = line.Has("bit7");
   return options;
 }
@@ -109,6 +112,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                            {"silent-after", true},
                            {"hangup-after", true},
                            {"hangup-at-end", false},
+                           {"echo", false},
                            {"noise", true},
                            {"bit7", false}},
                           [&options](const cli::CommandLine& line) { options = OptionsOf(line); });

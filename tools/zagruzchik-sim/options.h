@@ -24,6 +24,7 @@ struct Options {
   std::optional<int> silentAfter;
   std::optional<int> hangupAfter;
   bool hangupAtEnd = false;
+  bool echoOnly = false;
   std::vector<std::uint8_t> noise;
   bool bit7 = false;
 };

@@ -27,6 +27,11 @@ class PacedOutput {
   void WriteDue(int fd);
 
   bool Empty() const { return queue_.empty(); }
+  // Drops what is queued: the side it was for has gone.
+  void Discard() {
+    queue_.clear();
+    blocked_ = false;
+  }
   // The line refused bytes: wait for it to take more before writing again.
   bool Blocked() const { return blocked_; }
   std::optional<Clock::time_point> NextDue() const;

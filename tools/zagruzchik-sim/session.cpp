@@ -42,6 +42,11 @@ int Session::Run() {
     if (result_ && out_.Empty() && (!line_.IsPty() || Clock::now() >= lingerUntil_)) break;
     Wait();
     if (!Receive()) {
+      if (options_.echoOnly) {
+        out_.Discard();
+        line_.WaitForPeer();
+        continue;
+      }
       if (!result_)
         throw LineError("the line was closed after packet " + std::to_string(answered_) +
                         ", before the end command");
@@ -55,7 +60,7 @@ int Session::Run() {
 void Session::Greet() {
   const Clock::time_point at = Clock::now() + std::chrono::milliseconds(options_.helloDelayMs);
   for (const std::uint8_t byte : options_.noise) out_.Queue(byte, at);
-  if (options_.silentAfter != 0) out_.Queue(Reply(kHello, 0), at);
+  if (options_.silentAfter != 0 && !options_.echoOnly) out_.Queue(Reply(kHello, 0), at);
 }
 
 void Session::Wait() {
@@ -82,7 +87,7 @@ bool Session::Receive() {
   const Clock::time_point now = Clock::now();
   for (ssize_t i = 0; i < count; ++i) {
     out_.Queue(buffer[i], now);  // the single-wire line's echo
-    if (result_) continue;
+    if (result_ || options_.echoOnly) continue;
     if (const auto packet = loader_.Take(buffer[i])) Answer(*packet);
   }
   return true;
