@@ -1,4 +1,5 @@
 #include "behaviour_rig.h"
+#include "sys/paths.h"
 
 #include <gtest/gtest.h>
 
@@ -37,10 +38,10 @@ std::string BehaviourRig::ReadSettings() const {
 }
 
 std::string BehaviourRig::MakeFile(const std::string& relativeName) const {
-  const std::filesystem::path file = folder_ / relativeName;
+  const std::filesystem::path file = folder_ / sys::PathOf(relativeName);
   std::filesystem::create_directories(file.parent_path());
   std::ofstream(file, std::ios::binary) << ":00000001FF\n";
-  return file.string();
+  return sys::Utf8Of(file);
 }
 
 void BehaviourRig::WriteValidSettings() {

@@ -126,6 +126,31 @@ TEST(Creation, TheCaptionKeepsTheRestoredFileAfterChoosingAnother) {
   EXPECT_NE(rig.ReadSettings().find("other.hex"), std::string::npos);
 }
 
+// Names as a user has them: Cyrillic letters and blanks, in the folder and in the file. The
+// chosen file's folder becomes current (the image lands there) and the file is restored at the
+// next start without asking.
+TEST(Creation, CyrillicNamesWithBlanksAreChosenAndRestored) {
+  std::string hex;
+  {
+    BehaviourRig rig;
+    rig.WriteValidSettings();
+    hex = rig.MakeFile("мои прошивки/плата 2.hex");
+    ui::TForm1Behaviour& form = rig.Create();
+    rig.controls.Choose(hex, "/");
+    form.ASelectFileExecute();
+    EXPECT_EQ(form.HexFileName, hex);
+    EXPECT_EQ(std::filesystem::current_path(), rig.Folder() / sys::PathOf("мои прошивки"));
+  }
+  BehaviourRig rig;
+  const std::string stored = rig.MakeFile("мои прошивки/плата 2.hex");
+  rig.WriteSettings("[PortName]\nName=" + rig.ports.front() + "\n[FileName]\nName=" + stored +
+                    "\n");
+  ui::TForm1Behaviour& form = rig.Create();
+  EXPECT_EQ(rig.controls.dialogs, 0);
+  EXPECT_EQ(form.HexFileName, stored);
+  EXPECT_EQ(rig.controls.caption, "плата 2.hex");
+}
+
 // A failing setting ends creation where it happens: the caption is never set.
 TEST(Creation, AFailureEndsCreationWithTheFileAlreadyTaken) {
   BehaviourRig rig;

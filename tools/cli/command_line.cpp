@@ -3,13 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
-#ifdef _WIN32
-#include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
-
-#include "sys/win32/wide_text.h"
-#endif
+#include "sys/process.h"
 
 namespace cli {
 
@@ -19,20 +13,6 @@ std::optional<std::string> CommandLine::Value(const std::string& name) const {
   const auto found = options.find(name);
   if (found == options.end()) return std::nullopt;
   return found->second;
-}
-
-std::vector<std::string> Utf8Arguments(int argc, char* const* argv) {
-#ifdef _WIN32
-  int count = 0;
-  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (wide != nullptr) {
-    std::vector<std::string> args;
-    for (int i = 0; i < count; ++i) args.push_back(sys::Narrow(wide[i]));
-    LocalFree(wide);
-    return args;
-  }
-#endif
-  return std::vector<std::string>(argv, argv + argc);
 }
 
 CommandLine Parse(const std::vector<std::string>& args, std::initializer_list<OptionSpec> specs) {
@@ -92,11 +72,9 @@ void PrintUsageError(const Program& program, const std::string& message) {
 
 std::optional<int> ParseOrExit(const Program& program, int argc, char* const* argv,
                                std::initializer_list<OptionSpec> specs, CommandLine& parsed) {
-#ifdef _WIN32
-  SetConsoleOutputCP(CP_UTF8);
-#endif
+  sys::UseUtf8Console();
   try {
-    parsed = Parse(Utf8Arguments(argc, argv), specs);
+    parsed = Parse(sys::Utf8Arguments(argc, argv), specs);
   } catch (const UsageError& error) {
     PrintUsageError(program, error.what());
     return 2;

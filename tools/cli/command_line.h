@@ -43,10 +43,6 @@ struct CommandLine {
   std::optional<std::string> Value(const std::string& name) const;
 };
 
-// The program's arguments in UTF-8, the program's name first. On Windows they are taken from the
-// wide command line: argv there is in the ANSI code page, which cannot hold every file name.
-std::vector<std::string> Utf8Arguments(int argc, char* const* argv);
-
 // Parses the way command-line tools do: "--name VALUE", "--name=VALUE", "--" ends the options,
 // "-" alone is an operand. "-h", "--help" and "--version" are always known; they are returned
 // as "help" and "version". Throws UsageError for an unknown option or a missing value.
@@ -55,7 +51,8 @@ CommandLine Parse(const std::vector<std::string>& args, std::initializer_list<Op
 // "Usage: NAME SYNOPSIS" and the description: what --help prints.
 std::string HelpText(const Program& program);
 
-// Takes the arguments as Utf8Arguments does, makes a Windows console show UTF-8, parses and
+// Takes the arguments as sys::Utf8Arguments does, makes a Windows console show UTF-8 until the
+// program ends, parses and
 // answers the standard requests: prints --help or --version to stdout (exit 0) or a
 // usage error with the usage line to stderr (exit 2). Returns the exit code then; nothing when
 // the program goes on with the command line in `parsed`.

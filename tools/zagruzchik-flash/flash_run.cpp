@@ -1,7 +1,5 @@
 #include "flash_run.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -9,13 +7,14 @@
 #include "h2b/convert_hex_file.h"
 #include "latency_warning.h"
 #include "serial/loader_line.h"
+#include "sys/process.h"
 
 namespace flash {
 
 FlashRun::FlashRun(const FlashOptions& options)
     : options_(options),
       port_(ui_),
-      progress_(stderr, isatty(STDERR_FILENO) == 1),
+      progress_(stderr, sys::StandardErrorIsTerminal()),
       view_(
           progress_, [this](const std::string& text) { Fail(text); }, [this] { Quit(0); }),
       download_(port_, view_, images_),

@@ -1,11 +1,9 @@
 #include "image_result.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -59,13 +57,10 @@ bool CheckAgainst(const std::vector<std::uint8_t>& expected,
 }  // namespace
 
 void CheckFiles(const Options& options) {
-  if (!options.outFile.empty()) {
-    const int fd = ::open(options.outFile.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-      throw std::runtime_error("cannot write " + options.outFile + ": " + std::strerror(errno));
-    ::close(fd);
-  }
-  if (!options.expectFile.empty() && ::access(options.expectFile.c_str(), F_OK) == 0)
+  if (!options.outFile.empty() && !std::ofstream(options.outFile, std::ios::binary | std::ios::app))
+    throw std::runtime_error("cannot write " + options.outFile + ": " + std::strerror(errno));
+  std::error_code missing;
+  if (!options.expectFile.empty() && std::filesystem::exists(options.expectFile, missing))
     ReadFile(options.expectFile);
 }
 

@@ -1,8 +1,5 @@
 #include "serial/posix/uucp_lock.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -10,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "sys/native_file.h"
 #include "sys/process.h"
 
 namespace serial::posix {
@@ -31,12 +29,11 @@ std::string LockFileFor(const std::string& devicePath) {
 
 // The process number a lock file names; 0 when it names none.
 unsigned long Holder(const std::string& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return 0;
+  sys::Error error = 0;
+  sys::File in = sys::File::OpenForReading(file, error);
+  if (!in.IsOpen()) return 0;
   char text[32] = {};
-  const ssize_t n = ::read(fd, text, sizeof text - 1);
-  ::close(fd);
-  if (n <= 0) return 0;
+  if (in.Read(text, sizeof text - 1, error) <= 0) return 0;
   const unsigned long pid = std::strtoul(text, nullptr, 10);
   return pid <= INT_MAX ? pid : 0;
 }
@@ -48,29 +45,30 @@ void SetUucpLockFolder(const std::string& folder) {
 }
 
 UucpLock::~UucpLock() {
-  if (!file_.empty()) ::unlink(file_.c_str());
+  if (!file_.empty()) sys::Remove(file_);
 }
 
 int UucpLock::Take(const std::string& devicePath) {
   const std::string file = LockFileFor(devicePath);
   for (int attempt = 0; attempt < 3; ++attempt) {
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0) {
+    sys::Error error = 0;
+    sys::File lock = sys::File::CreateNew(file, error);
+    if (lock.IsOpen()) {
       char text[16];
       const int length = std::snprintf(text, sizeof text, "%10lu\n", sys::ProcessId());
-      const bool written = ::write(fd, text, static_cast<std::size_t>(length)) == length;
-      ::close(fd);
+      const bool written = lock.WriteAt(0, text, static_cast<std::size_t>(length), error) == length;
+      lock = sys::File();
       if (!written) {
-        ::unlink(file.c_str());
+        sys::Remove(file);
         return 0;
       }
       file_ = file;
       return 0;
     }
-    if (errno != EEXIST) break;  // no lock folder, or not ours to write: go without
+    if (error != sys::kExists) break;  // no lock folder, or not ours to write: go without
     const unsigned long holder = Holder(file);
     if (holder != 0 && sys::ProcessRunning(holder)) return EBUSY;
-    ::unlink(file.c_str());  // stale (or unreadable as a lock): the next round takes it
+    sys::Remove(file);  // stale (or unreadable as a lock): the next round takes it
   }
   // Without a lock of our own, still never beside a running holder.
   const unsigned long holder = Holder(file);

@@ -18,6 +18,16 @@ bool ProcessRunning(unsigned long id) {
   return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
+std::vector<std::string> Utf8Arguments(int argc, char* const* argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+void UseUtf8Console() {}
+
+bool StandardErrorIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
 void SetUpProcess() {
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);

@@ -1,6 +1,14 @@
 #include "sys/process.h"
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <io.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "sys/win32/wide_text.h"
 
 namespace sys {
 
@@ -14,6 +22,38 @@ bool ProcessRunning(unsigned long id) {
   const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
   CloseHandle(process);
   return running;
+}
+
+namespace {
+
+UINT savedOutputCodePage = 0;
+
+void RestoreConsole() {
+  SetConsoleOutputCP(savedOutputCodePage);
+}
+
+}  // namespace
+
+std::vector<std::string> Utf8Arguments(int argc, char* const* argv) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> args;
+  for (int i = 0; i < count; ++i) args.push_back(Narrow(wide[i]));
+  LocalFree(wide);
+  return args;
+}
+
+void UseUtf8Console() {
+  const UINT current = GetConsoleOutputCP();
+  if (current == 0 || current == CP_UTF8) return;  // no console, or UTF-8 already
+  savedOutputCodePage = current;
+  SetConsoleOutputCP(CP_UTF8);
+  std::atexit(RestoreConsole);
+}
+
+bool StandardErrorIsTerminal() {
+  return _isatty(_fileno(stderr)) != 0;
 }
 
 // A GUI program has no standard handles to lose, a console one gets them from its console, and
