@@ -3,6 +3,7 @@
 // overlapped WaitCommEvent, ReadFile and WriteFile.
 #include <windows.h>
 
+#include <optional>
 #include <utility>
 
 #include "serial/comm_device.h"
@@ -139,10 +140,14 @@ class Win32Device : public CommDevice {
         waitRequest_.hEvent = commEvent_.get();
         mask_ = 0;
         if (WaitCommEvent(port_.get(), &mask_, &waitRequest_)) {
+          failures_ = 0;
           if (mask_ != 0) return Event::Received;
           continue;
         }
-        if (GetLastError() != ERROR_IO_PENDING) return Failed();
+        if (GetLastError() != ERROR_IO_PENDING) {
+          if (const std::optional<Event> event = AfterFailedWait()) return *event;
+          continue;
+        }
         waitPending_ = true;
       }
       const HANDLE events[] = {wake_.get(), again_.get(), commEvent_.get()};
@@ -153,9 +158,23 @@ class Win32Device : public CommDevice {
         return Event::Received;
       }
       if (which != WAIT_OBJECT_0 + 2) return Event::Woken;  // cannot wait any more
-      waitPending_ = false;
       DWORD ignored = 0;
-      if (!GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE)) return Failed();
+      if (!GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE)) {
+        // Wine sets the event of a wait that it then leaves unfinished (Windows sets it only at
+        // the end): the wait is ended here and taken for what set the event, bytes arriving;
+        // with none waiting the notification finds nothing, and the next wait begins.
+        if (GetLastError() == ERROR_IO_INCOMPLETE) {
+          CancelIo(port_.get());
+          GetOverlappedResult(port_.get(), &waitRequest_, &ignored, TRUE);
+          waitPending_ = false;
+          return Event::Received;
+        }
+        waitPending_ = false;
+        if (const std::optional<Event> event = AfterFailedWait()) return *event;
+        continue;
+      }
+      waitPending_ = false;
+      failures_ = 0;
       if (mask_ != 0) return Event::Received;
     }
   }
@@ -196,10 +215,23 @@ class Win32Device : public CommDevice {
   void Wake() override { SetEvent(wake_.get()); }
 
  private:
-  Event Failed() {
-    lineFailure_ = LastError();
-    return Event::LineFailed;
+  // A wait that failed while the port still answers is tried again (nothing returned), a few
+  // times in a row at the most; a port that is gone (an adapter pulled out) fails its status
+  // query too, and the line has failed with the wait's own error.
+  std::optional<Event> AfterFailedWait() {
+    const int failure = LastError();
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (++failures_ > kFailuresRiddenOut || !ClearCommError(port_.get(), &errors, &status)) {
+      lineFailure_ = failure;
+      return Event::LineFailed;
+    }
+    pendingErrors_ |= errors;
+    if (WaitForSingleObject(wake_.get(), 1) == WAIT_OBJECT_0) return Event::Woken;
+    return std::nullopt;
   }
+
+  static constexpr int kFailuresRiddenOut = 20;
 
   Handle port_;
   Handle readDone_;
@@ -213,6 +245,7 @@ class Win32Device : public CommDevice {
   bool watching_ = true;
   std::uint32_t pendingErrors_ = 0;
   int lineFailure_ = 0;
+  int failures_ = 0;  // failed waits since the last one that ended well
 };
 
 }  // namespace
