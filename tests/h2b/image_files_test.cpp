@@ -167,13 +167,13 @@ TEST_F(ImageFiles, TheStreamGivesOnlyTheBytesTheConversionWrote) {
   const Bytes image = RandomImage(3 << 20);
   WriteFile("app.hex", HexOf(image));
   h2b::HexImageSource source;
-  std::uint8_t block[128];
 #ifdef _WIN32
   // Nobody else may open the image while it is read.
   const auto held = source.OpenImage("app.hex");
   EXPECT_FALSE(OverwriteAt("app.BIN", 5, {0x5A}));
   EXPECT_EQ(ReadToEnd(*held), image);
 #else
+  std::uint8_t block[128];
   const std::string changed = "Cannot read file \"" + h2b::FullPath("app.BIN") +
                               "\". The file was changed after it was converted";
   const auto rewritten = source.OpenImage("app.hex");

@@ -184,7 +184,9 @@ TEST_F(Flashing, ClosedOrBrokenOutputNeverStopsADownload) {
                        dir_.Path());
     const std::optional<int> status = flash.Wait(kChildBound);
     EXPECT_EQ(status, 0) << flash.Err();
-    if (shell.find("PIPESTATUS") != std::string::npos) EXPECT_EQ(flash.Out(), "status 0\n");
+    if (shell.find("PIPESTATUS") != std::string::npos) {
+      EXPECT_EQ(flash.Out(), "status 0\n");
+    }
     EXPECT_EQ(sim.Wait(kChildBound), 0) << sim.Err();
     EXPECT_EQ(ReadFile("received.bin"), image);
   }

@@ -114,8 +114,7 @@ class Win32Device : public CommDevice {
                     std::chrono::milliseconds) override {
     // The 5 ms gap is the port's own read interval time-out.
     OVERLAPPED request = {};
-    request.hEvent = readDone_.get();
-    ResetEvent(readDone_.get());
+    request.hEvent = readDone_.get();  // ReadFile resets it
     DWORD got = 0;
     if (!ReadFile(port_.get(), buffer, static_cast<DWORD>(count), &got, &request)) {
       if (GetLastError() != ERROR_IO_PENDING) RaiseCommError("Read error (%d), %s", LastError());
@@ -135,8 +134,7 @@ class Win32Device : public CommDevice {
         return Event::Woken;
       }
       if (!waitPending_) {
-        ResetEvent(commEvent_.get());
-        waitRequest_ = {};
+        waitRequest_ = {};  // WaitCommEvent resets its event
         waitRequest_.hEvent = commEvent_.get();
         mask_ = 0;
         if (WaitCommEvent(port_.get(), &mask_, &waitRequest_)) {
@@ -159,16 +157,18 @@ class Win32Device : public CommDevice {
       }
       if (which != WAIT_OBJECT_0 + 2) return Event::Woken;  // cannot wait any more
       DWORD ignored = 0;
-      if (!GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE)) {
-        // Wine sets the event of a wait that it then leaves unfinished (Windows sets it only at
-        // the end): the wait is ended here and taken for what set the event, bytes arriving;
-        // with none waiting the notification finds nothing, and the next wait begins.
-        if (GetLastError() == ERROR_IO_INCOMPLETE) {
-          CancelIo(port_.get());
-          GetOverlappedResult(port_.get(), &waitRequest_, &ignored, TRUE);
-          waitPending_ = false;
-          return Event::Received;
-        }
+      // Wine sets the event of a wait that it then leaves unfinished (Windows sets it only at
+      // the end): the wait is ended here and taken for what set the event, bytes arriving;
+      // with none waiting the notification finds nothing, and the next wait begins.
+      if (!HasOverlappedIoCompleted(&waitRequest_)) {
+        CancelIo(port_.get());
+        GetOverlappedResult(port_.get(), &waitRequest_, &ignored, TRUE);
+        waitPending_ = false;
+        return Event::Received;
+      }
+      // The status is at hand: only a failure needs the call that words it.
+      if (waitRequest_.Internal != 0 &&
+          !GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE)) {
         waitPending_ = false;
         if (const std::optional<Event> event = AfterFailedWait()) return *event;
         continue;
@@ -193,8 +193,7 @@ class Win32Device : public CommDevice {
 
   std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) override {
     OVERLAPPED request = {};
-    request.hEvent = writeDone_.get();
-    ResetEvent(writeDone_.get());
+    request.hEvent = writeDone_.get();  // WriteFile resets it
     DWORD written = 0;
     if (!WriteFile(port_.get(), data, static_cast<DWORD>(n), &written, &request)) {
       if (GetLastError() != ERROR_IO_PENDING) return -LastError();
