@@ -157,18 +157,16 @@ class Win32Device : public CommDevice {
       }
       if (which != WAIT_OBJECT_0 + 2) return Event::Woken;  // cannot wait any more
       DWORD ignored = 0;
-      // Wine sets the event of a wait that it then leaves unfinished (Windows sets it only at
-      // the end): the wait is ended here and taken for what set the event, bytes arriving;
-      // with none waiting the notification finds nothing, and the next wait begins.
-      if (!HasOverlappedIoCompleted(&waitRequest_)) {
-        CancelIo(port_.get());
-        GetOverlappedResult(port_.get(), &waitRequest_, &ignored, TRUE);
-        waitPending_ = false;
-        return Event::Received;
-      }
-      // The status is at hand: only a failure needs the call that words it.
-      if (waitRequest_.Internal != 0 &&
-          !GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE)) {
+      if (!GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE)) {
+        // Wine sets the event of a wait that it then leaves unfinished (Windows sets it only at
+        // the end): the wait is ended here and taken for what set the event, bytes arriving;
+        // with none waiting the notification finds nothing, and the next wait begins.
+        if (GetLastError() == ERROR_IO_INCOMPLETE) {
+          CancelIo(port_.get());
+          GetOverlappedResult(port_.get(), &waitRequest_, &ignored, TRUE);
+          waitPending_ = false;
+          return Event::Received;
+        }
         waitPending_ = false;
         if (const std::optional<Event> event = AfterFailedWait()) return *event;
         continue;
