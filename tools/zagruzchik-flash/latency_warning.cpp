@@ -9,7 +9,8 @@ std::string LatencyWarning(const serial::LineLatency& latency) {
   // Measured on FTDI adapters: about 10 % at the default 16 ms, in proportion to the timer.
   const long percent = std::lround(latency.timerMs * 10.0 / 16.0);
   return "the adapter's latency timer is " + std::to_string(latency.timerMs) +
-         " ms: the download will be about " + std::to_string(percent) + " % slower; see the README";
+         " ms: the download will be about " + std::to_string(percent) +
+         " % slower; see " LOADER_DOC_DIR "/README.md";
 }
 
 }  // namespace flash
