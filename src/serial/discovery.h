@@ -23,7 +23,9 @@ struct PortDescription {
 // Never throws: what cannot be found stays empty.
 PortDescription DescribeSerialPort(const std::string& name);
 
-// The description on one line: the name, then the rest that is known, separated by two spaces.
+// The description on one line for scripts: name, USB vendor:product, manufacturer, product,
+// serial number and the stable links (separated by blanks), always six fields separated by tabs;
+// what is not known stays an empty field.
 std::string DescriptionLine(const PortDescription& description);
 
 }  // namespace serial

@@ -136,15 +136,17 @@ TEST_F(FakeSysfs, APortIsDescribedByItsUsbDeviceAndTheLinksThatLeadToIt) {
   const serial::PortDescription usb0 = serial::posix::DescribeSysfsPort(root_, dev, "ttyUSB0");
   EXPECT_EQ(usb0.usbId, "0403:6001");
   EXPECT_EQ(serial::DescriptionLine(usb0),
-            "ttyUSB0  0403:6001  FTDI  FT232R USB UART  serial A50285BI  " +
+            "ttyUSB0\t0403:6001\tFTDI\tFT232R USB UART\tA50285BI\t" +
                 (dev / "serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0").string());
 
   // No USB device above it: no ids, and the search stops at the top of sysfs.
   std::ofstream(root_ / "idVendor") << "dead\n";
   std::ofstream(root_ / "idProduct") << "beef\n";
   const serial::PortDescription s0 = serial::posix::DescribeSysfsPort(root_, dev, "ttyS0");
-  EXPECT_EQ(serial::DescriptionLine(s0), "ttyS0  " + (dev / "serial/by-id/pci-other").string());
-  EXPECT_EQ(serial::DescriptionLine(serial::posix::DescribeSysfsPort(root_, dev, "ttyX")), "ttyX");
+  EXPECT_EQ(serial::DescriptionLine(s0),
+            "ttyS0\t\t\t\t\t" + (dev / "serial/by-id/pci-other").string());
+  EXPECT_EQ(serial::DescriptionLine(serial::posix::DescribeSysfsPort(root_, dev, "ttyX")),
+            "ttyX\t\t\t\t\t");
 }
 
 // The guest tests (tests/guest) check that discovery finds real ports on real drivers; here,

@@ -10,7 +10,7 @@ namespace {
 cli::CommandLine Parse(std::vector<const char*> args) {
   args.insert(args.begin(), "tool");
   return cli::Parse(std::vector<std::string>(args.begin(), args.end()),
-                    {{"port", true}, {"bit7", false}});
+                    {{"port", true, 'p'}, {"bit7", false, 'b'}, {"out", true}});
 }
 
 TEST(CommandLine, OptionsValuesAndOperandsAsToolsTakeThem) {
@@ -26,6 +26,15 @@ TEST(CommandLine, OptionsValuesAndOperandsAsToolsTakeThem) {
   EXPECT_TRUE(Parse({"--version"}).Has("version"));
 }
 
+// The common options have a letter too: "-p ttyUSB0" and "-pttyUSB0" are "--port ttyUSB0".
+TEST(CommandLine, ShortNamesStandForTheirOptions) {
+  EXPECT_EQ(Parse({"-p", "ttyUSB0", "a.hex"}).Value("port"), "ttyUSB0");
+  EXPECT_EQ(Parse({"-pttyS1"}).Value("port"), "ttyS1");
+  const cli::CommandLine line = Parse({"-b", "a.hex"});
+  EXPECT_TRUE(line.Has("bit7"));
+  EXPECT_EQ(line.operands, std::vector<std::string>{"a.hex"});
+}
+
 TEST(CommandLine, MistakesAreUsageErrorsWithTheirReason) {
   const auto reason = [](std::vector<const char*> args) -> std::string {
     try {
@@ -36,7 +45,9 @@ TEST(CommandLine, MistakesAreUsageErrorsWithTheirReason) {
     return "accepted";
   };
   EXPECT_EQ(reason({"--speed", "9600"}), "unknown option: --speed");
-  EXPECT_EQ(reason({"-p"}), "unknown option: -p");
+  EXPECT_EQ(reason({"-p"}), "-p needs a value");
+  EXPECT_EQ(reason({"-o", "x"}), "unknown option: -o") << "--out has no short name";
+  EXPECT_EQ(reason({"-bx"}), "unknown option: -bx");
   EXPECT_EQ(reason({"--por", "x"}), "unknown option: --por") << "no guessing at prefixes";
   EXPECT_EQ(reason({"--port"}), "--port needs a value");
   EXPECT_EQ(reason({"--bit7=1"}), "--bit7 takes no value");

@@ -7,9 +7,9 @@
 #include <csignal>
 #include <filesystem>
 
+#include "advice.h"
 #include "child_process.h"
 #include "hex_files.h"
-#include "latency_warning.h"
 #include "tool_paths.h"
 
 namespace tools_test {
@@ -221,6 +221,13 @@ TEST_F(Flashing, AnInterruptDuringTheConversionStopsIt) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
 }
 
+TEST(Advice, APortTheUserMayNotOpenSaysWhatToDo) {
+  EXPECT_THAT(flash::AdviceFor("Can't open specified device /dev/ttyUSB0 (Error 13, Permission "
+                               "denied)"),
+              HasSubstr("dialout"));
+  EXPECT_EQ(flash::AdviceFor("Specified device not found (ttyUSB9)."), "");
+}
+
 TEST(LatencyWarning, OnlyATimerAboveOneMillisecondIsWorthALine) {
   EXPECT_EQ(flash::LatencyWarning({.lowLatency = false, .timerMs = 16}),
             "the adapter's latency timer is 16 ms: the download will be about 10 % slower; "
@@ -248,6 +255,12 @@ TEST_F(Flashing, RefusesWhatItCannotDo) {
   const auto [noPort, noPortErr] = flash({"--port", "/dev/no-such-tty", "app.hex"});
   EXPECT_EQ(noPort, 1);
   EXPECT_THAT(noPortErr, HasSubstr("Specified device not found (/dev/no-such-tty)."));
+  // The port is opened first: a run that cannot have it writes no image and moves none aside.
+  EXPECT_FALSE(h2b_test::Exists(dir_.Path() + "/app.BIN"));
+  h2b_test::WriteFile("app.BIN", "previous");
+  EXPECT_EQ(flash({"-p", "/dev/no-such-tty", "app.hex"}).first, 1);
+  EXPECT_EQ(h2b_test::ReadFile("app.BIN").size(), 8u);
+  EXPECT_FALSE(h2b_test::Exists(dir_.Path() + "/app.BAK"));
 
   // Named as typed in full, not as the converter's "" for no file.
   const auto [noHex, noHexErr] = flash({"--port", "/dev/no-such-tty", "missing.hex"});

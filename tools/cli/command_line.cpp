@@ -37,7 +37,25 @@ CommandLine Parse(const std::vector<std::string>& args, std::initializer_list<Op
       parsed.options["version"] = "";
       continue;
     }
-    if (arg.substr(0, 2) != "--") throw UsageError("unknown option: " + std::string(arg));
+    if (arg.substr(0, 2) != "--") {
+      const OptionSpec* spec = nullptr;
+      for (const OptionSpec& candidate : specs) {
+        if (candidate.shortName != 0 && arg[1] == candidate.shortName) spec = &candidate;
+      }
+      if (!spec) throw UsageError("unknown option: " + std::string(arg));
+      const std::string name = spec->name;
+      if (!spec->takesValue) {
+        if (arg.size() > 2) throw UsageError("unknown option: " + std::string(arg));
+        parsed.options[name] = "";
+      } else if (arg.size() > 2) {
+        parsed.options[name] = std::string(arg.substr(2));
+      } else if (i + 1 < argc) {
+        parsed.options[name] = args[++i];
+      } else {
+        throw UsageError(std::string(arg) + " needs a value");
+      }
+      continue;
+    }
     const std::string_view body = arg.substr(2);
     const auto equals = body.find('=');
     const std::string name(body.substr(0, equals));

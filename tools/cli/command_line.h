@@ -23,6 +23,7 @@ class UsageError : public std::runtime_error {
 struct OptionSpec {
   const char* name;
   bool takesValue;
+  char shortName = 0;  // "-p VALUE" or "-pVALUE" for --port VALUE; 0: none
 };
 
 // What a program tells of itself: its name, what follows the name in its usage line, and the

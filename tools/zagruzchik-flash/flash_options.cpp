@@ -4,6 +4,15 @@
 #include <cmath>
 #include <cstdlib>
 
+// What a port is called where the program runs.
+#ifdef _WIN32
+#define PORT_EXAMPLES "COM3, or \\\\.\\COM12"
+#else
+#define PORT_EXAMPLES                            \
+  "a device path, a /dev/serial/by-id link or\n" \
+  "                         a name under /dev (ttyUSB0)"
+#endif
+
 namespace flash {
 
 const cli::Program kFlashProgram{
@@ -13,11 +22,12 @@ const cli::Program kFlashProgram{
     "target's boot loader at 10400 bit/s. Switch the target's power on when asked.\n"
     "\n"
     "Options:\n"
-    "      --port NAME        the serial port: a device path, a /dev/serial/by-id link or a\n"
-    "                         name under /dev (ttyUSB0)\n"
-    "      --timeout SECONDS  give up when the line stays silent that long\n"
-    "      --list-ports       list the serial ports present, one a line: the name for --port,\n"
-    "                         then what the system tells of the adapter\n"
+    "  -p, --port NAME        the serial port: " PORT_EXAMPLES
+    "\n"
+    "  -t, --timeout SECONDS  give up when the line stays silent that long\n"
+    "  -l, --list-ports       list the serial ports present, sorted, one a line of fields\n"
+    "                         separated by tabs: the name for --port, USB vendor:product,\n"
+    "                         manufacturer, product, serial number, stable links\n"
     "  -h, --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
@@ -57,7 +67,8 @@ FlashOptions FlashOptionsOf(const cli::CommandLine& line) {
 
 std::optional<int> ParseFlashOptions(int argc, char** argv, FlashOptions& options) {
   return cli::ParseOrExit(
-      kFlashProgram, argc, argv, {{"port", true}, {"timeout", true}, {"list-ports", false}},
+      kFlashProgram, argc, argv,
+      {{"port", true, 'p'}, {"timeout", true, 't'}, {"list-ports", false, 'l'}},
       [&options](const cli::CommandLine& line) { options = FlashOptionsOf(line); });
 }
 

@@ -4,8 +4,8 @@
 #include <csignal>
 #include <cstdio>
 
+#include "advice.h"
 #include "h2b/convert_hex_file.h"
-#include "latency_warning.h"
 #include "serial/loader_line.h"
 #include "sys/process.h"
 
@@ -41,6 +41,9 @@ int FlashRun::Run() {
     // The converter takes a missing file for no file at all and names it ""; here the user
     // typed a name, so the message gives it.
     h2b::RequireHexFile(options_.hexFile);
+    // The port before the conversion: a run that cannot have its port leaves the folder as it
+    // was, no image written and none moved aside.
+    port_.Open();
     download_.Start(options_.hexFile);
   } catch (const h2b::EInterrupted&) {
     // The signal's own call, already on its way to the loop, says so and sets the status.
@@ -77,6 +80,8 @@ void FlashRun::Fail(const std::string& message) {
   if (exitCode_) return;
   progress_.Hide();
   std::fprintf(stderr, "%s\n", message.c_str());
+  const std::string advice = AdviceFor(message);
+  if (!advice.empty()) std::fprintf(stderr, "%s\n", advice.c_str());
   Quit(1);
 }
 

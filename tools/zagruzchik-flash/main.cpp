@@ -1,6 +1,10 @@
 // zagruzchik-flash: downloads a HEX file into the target's boot loader from the command line,
 // with the same conversion, engine and serial port device as the window.
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "flash_options.h"
 #include "flash_run.h"
@@ -9,8 +13,15 @@
 
 namespace {
 
+// Sorted as the window's port menu sorts them: by name, letter case aside.
 int ListPorts() {
-  for (const std::string& name : serial::ListSerialPorts())
+  std::vector<std::string> names = serial::ListSerialPorts();
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
+  });
+  for (const std::string& name : names)
     std::printf("%s\n", serial::DescriptionLine(serial::DescribeSerialPort(name)).c_str());
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -10,4 +10,8 @@ namespace flash {
 // (every lock-step reply waits for that); empty otherwise.
 std::string LatencyWarning(const serial::LineLatency& latency);
 
+// A line saying what to do about a failure, where there is something to do: for a port the user
+// may not open, the group that owns serial ports and the package's udev rule. Empty otherwise.
+std::string AdviceFor(const std::string& failure);
+
 }  // namespace flash

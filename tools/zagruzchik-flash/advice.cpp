@@ -1,4 +1,4 @@
-#include "latency_warning.h"
+#include "advice.h"
 
 #include <cmath>
 
@@ -11,6 +11,18 @@ std::string LatencyWarning(const serial::LineLatency& latency) {
   return "the adapter's latency timer is " + std::to_string(latency.timerMs) +
          " ms: the download will be about " + std::to_string(percent) +
          " % slower; see " LOADER_DOC_DIR "/README.md";
+}
+
+std::string AdviceFor(const std::string& failure) {
+#ifdef _WIN32
+  (void)failure;
+  return {};
+#else
+  if (failure.find("(Error 13, ") == std::string::npos) return {};
+  return "you may not use this port: add yourself to the group that owns it (sudo adduser $USER "
+         "dialout, then log in again), or plug a USB adapter in again once the package's udev "
+         "rule is installed";
+#endif
 }
 
 }  // namespace flash
