@@ -26,6 +26,10 @@ std::string AbsolutePath(const std::string& name);
 std::string ExecutablePath();
 // Whether the user may create and rename files in the folder.
 bool FolderWritable(const std::string& folder);
+// Whether the folder is where the system installs programs (/usr, /bin, /sbin, /opt on POSIX;
+// the program and Windows folders on Windows): nothing but an installer writes there, also when
+// the user could (root, an administrator).
+bool IsSystemProgramFolder(const std::string& folder);
 // Where the user's programs keep their settings: $XDG_CONFIG_HOME (when absolute) or
 // ~/.config on POSIX, %APPDATA% on Windows.
 std::string UserConfigurationFolder();

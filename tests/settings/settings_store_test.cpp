@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -217,6 +218,32 @@ TEST(SettingsPath, AnInstalledProgramKeepsThemInTheUsersConfigurationFolder) {
             "/media/stick/zagruzchik.ini");
   EXPECT_EQ(ui::ChooseSettingsPath("/usr/bin/zagruzchik", false, "/home/u/.config"),
             "/home/u/.config/zagruzchik/zagruzchik.ini");
+}
+
+// Run as root from the package, the window must not write /usr/bin/zagruzchik.ini, which no
+// package owns: a system program folder never takes the settings, writable or not. A program
+// in a folder of the user's keeps them beside itself, and so does one whose settings file is
+// there already (put there on purpose).
+TEST(SettingsPath, SystemProgramFoldersNeverTakeTheSettings) {
+  for (const char* folder : {"/usr/bin", "/usr/local/bin", "/bin", "/opt/zagruzchik", "/usr"})
+    EXPECT_TRUE(sys::IsSystemProgramFolder(folder)) << folder;
+  for (const char* folder : {"/home/u/build", "/tmp", "/media/stick", "/usrx", "/optical"})
+    EXPECT_FALSE(sys::IsSystemProgramFolder(folder)) << folder;
+  EXPECT_FALSE(ui::KeepsSettingsBeside("/usr/bin/zagruzchik")) << "also for root";
+
+  const fs::path folder = fs::path(::testing::TempDir()) / ("beside-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  EXPECT_TRUE(ui::KeepsSettingsBeside(folder / "zagruzchik"));
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(ui::KeepsSettingsBeside(folder / "zagruzchik"));
+  }
+  fs::permissions(folder, fs::perms::owner_all);
+  std::ofstream(folder / "zagruzchik.ini") << "[PortName]\n";
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_TRUE(ui::KeepsSettingsBeside(folder / "zagruzchik")) << "its file is there already";
+  fs::permissions(folder, fs::perms::owner_all);
+  fs::remove_all(folder);
 }
 
 // The XDG base directory rules: $XDG_CONFIG_HOME when absolute, else ~/.config.

@@ -27,6 +27,15 @@ bool FolderWritable(const std::string& folder) {
   return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+bool IsSystemProgramFolder(const std::string& folder) {
+  const std::string path = AbsolutePath(folder);
+  for (const char* root : {"/usr", "/bin", "/sbin", "/lib", "/opt", "/snap"}) {
+    const std::string prefix = root;
+    if (path == prefix || path.rfind(prefix + "/", 0) == 0) return true;
+  }
+  return false;
+}
+
 std::string UserConfigurationFolder() {
   // The XDG base directory rules ignore a relative XDG_CONFIG_HOME.
   const char* xdg = std::getenv("XDG_CONFIG_HOME");

@@ -42,6 +42,21 @@ bool FolderWritable(const std::string& folder) {
   return true;
 }
 
+bool IsSystemProgramFolder(const std::string& folder) {
+  const std::wstring path = Wide(AbsolutePath(folder));
+  for (const wchar_t* variable : {L"ProgramFiles", L"ProgramFiles(x86)", L"SystemRoot"}) {
+    const wchar_t* root = _wgetenv(variable);
+    if (root == nullptr || *root == L'\0') continue;
+    const std::wstring prefix = root;
+    if (path.size() >= prefix.size() &&
+        CompareStringOrdinal(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                             static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL &&
+        (path.size() == prefix.size() || path[prefix.size()] == L'\\'))
+      return true;
+  }
+  return false;
+}
+
 std::string UserConfigurationFolder() {
   const wchar_t* appData = _wgetenv(L"APPDATA");
   return appData != nullptr ? Narrow(appData) : std::string();

@@ -129,9 +129,19 @@ fs::path UserSettingsPath(const std::string& configurationFolder) {
          (std::string(kSettingsFolder) + ".ini");
 }
 
-fs::path ChooseSettingsPath(const fs::path& executable, bool besideWritable,
+bool KeepsSettingsBeside(const fs::path& executable) {
+  std::error_code error;
+  if (fs::is_regular_file(SettingsPathFor(executable), error)) return true;
+  // The settings file is replaced whole through a temporary file beside it, so the folder
+  // itself must be writable; and an installed program never writes into its install folder,
+  // even run as root, where no package would own the file.
+  const std::string folder = sys::Utf8Of(executable.parent_path());
+  return sys::FolderWritable(folder) && !sys::IsSystemProgramFolder(folder);
+}
+
+fs::path ChooseSettingsPath(const fs::path& executable, bool beside,
                             const std::string& configurationFolder) {
-  return besideWritable ? SettingsPathFor(executable) : UserSettingsPath(configurationFolder);
+  return beside ? SettingsPathFor(executable) : UserSettingsPath(configurationFolder);
 }
 
 namespace {
@@ -149,11 +159,8 @@ SettingsPlace DefaultSettingsPlace() {
   // Without it the program's own name is unknown; the working folder is the fallback.
   const fs::path executable =
       path.empty() ? fs::current_path(error) / kSettingsFolder : sys::PathOf(path);
-  // The settings file is replaced whole through a temporary file beside it, so the folder
-  // itself must be writable: an installed program's is not.
-  const bool besideWritable = sys::FolderWritable(sys::Utf8Of(executable.parent_path()));
-  return {ChooseSettingsPath(executable, besideWritable, sys::UserConfigurationFolder()),
-          !besideWritable};
+  const bool beside = KeepsSettingsBeside(executable);
+  return {ChooseSettingsPath(executable, beside, sys::UserConfigurationFolder()), !beside};
 }
 
 }  // namespace

@@ -47,10 +47,12 @@ inline constexpr char kSettingsFolder[] = "zagruzchik";
 std::filesystem::path SettingsPathFor(const std::filesystem::path& executable);
 // zagruzchik/zagruzchik.ini in the user's configuration folder.
 std::filesystem::path UserSettingsPath(const std::string& configurationFolder);
-// Beside the executable when the user may write its folder (a build tree, a copy on a stick),
-// otherwise in the user's configuration folder (an installed program).
-std::filesystem::path ChooseSettingsPath(const std::filesystem::path& executable,
-                                         bool besideWritable,
+// Whether the executable keeps its settings beside itself: when its settings file is there
+// already, or when the user may write its folder (a build tree, a copy on a stick) and that is
+// no system program folder. An installed program never does, also when run as root.
+bool KeepsSettingsBeside(const std::filesystem::path& executable);
+// Beside the executable, or in the user's configuration folder (an installed program).
+std::filesystem::path ChooseSettingsPath(const std::filesystem::path& executable, bool beside,
                                          const std::string& configurationFolder);
 // ChooseSettingsPath for the running executable, its folder and the user's configuration
 // folder ($XDG_CONFIG_HOME or ~/.config; %APPDATA% on Windows).
