@@ -249,8 +249,8 @@ class Win32Device : public CommDevice {
 
 std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
   // COM12 and \\.\COM12 alike: the device namespace is put in front only when missing.
-  const std::string device = name.rfind("\\\\.\\", 0) == 0 ? name : "\\\\.\\" + name;
-  const std::wstring path = sys::Wide(device);
+  const std::string devicePath = name.rfind("\\\\.\\", 0) == 0 ? name : "\\\\.\\" + name;
+  const std::wstring path = sys::Wide(devicePath);
   HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr);
   if (port == INVALID_HANDLE_VALUE) {
