@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "h2b/converted_image.h"
@@ -14,8 +15,11 @@ namespace h2b {
 class ImageFileStream : public transfer::ImageStream {
  public:
   explicit ImageFileStream(ConvertedImage image);
+  // One of several streams over the same image, each at its own place (a production line's
+  // ports, all sent the one conversion).
+  explicit ImageFileStream(std::shared_ptr<const ConvertedImage> image);
 
-  std::uint64_t Size() const override { return image_.size; }
+  std::uint64_t Size() const override { return image_->size; }
   // Throws EFileError "Cannot read file ..." when the system fails the read or the file no
   // longer holds what was written.
   std::size_t Read(std::uint8_t* buffer, std::size_t count) override;
@@ -23,7 +27,7 @@ class ImageFileStream : public transfer::ImageStream {
  private:
   void LoadChunk();
 
-  ConvertedImage image_;
+  std::shared_ptr<const ConvertedImage> image_;
   std::vector<std::uint8_t> chunk_;  // the checked bytes of the current chunk
   std::size_t used_ = 0;             // of chunk_, already read
   std::uint64_t next_ = 0;           // image offset of the next chunk

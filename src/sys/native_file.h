@@ -41,7 +41,7 @@ class File {
   // Bytes read, 0 at the end of the file, -1 on failure.
   std::int64_t Read(void* buffer, std::size_t count, Error& error);
   // The same from offset on, leaving the file's position alone.
-  std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count, Error& error);
+  std::int64_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count, Error& error) const;
   // Bytes written at offset, -1 on failure.
   std::int64_t WriteAt(std::uint64_t offset, const void* data, std::size_t count, Error& error);
   // The data on the disk.

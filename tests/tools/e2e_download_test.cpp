@@ -29,6 +29,17 @@ struct Outcome {
   std::string simErr;
 };
 
+// Whether the child's standard output has shown text by the bound.
+bool WaitForOut(ChildProcess& child, const std::string& text) {
+  const Clock::time_point deadline = Clock::now() + kChildBound;
+  while (child.Out().find(text) == std::string::npos) {
+    if (Clock::now() >= deadline || child.Wait(std::chrono::milliseconds(5))) {
+      return child.Out().find(text) != std::string::npos;
+    }
+  }
+  return true;
+}
+
 class Flashing : public ::testing::Test {
  protected:
   void WriteHex(const Bytes& image) { h2b_test::WriteFile("app.hex", HexOf(image)); }
@@ -219,6 +230,72 @@ TEST_F(Flashing, AnInterruptDuringTheConversionStopsIt) {
   EXPECT_EQ(flash.Out(), "");
   EXPECT_EQ(flash.Err(), "Прервано\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
+}
+
+// A production line: one conversion into three boards at once and a port that cannot open; the
+// board that answers wrongly and the missing port fail alone, the others get the image whole.
+TEST_F(Flashing, SeveralPortsAtOnceFailOneByOne) {
+  const Bytes image = RandomImage(3000);
+  WriteHex(image);
+  std::vector<std::unique_ptr<ChildProcess>> sims;
+  std::vector<std::string> argv = {kLoaderFlash};
+  for (int i = 0; i < 3; ++i) {
+    std::vector<std::string> simArgv = {
+        kLoaderSim, "--no-pace", "--out", "got" + std::to_string(i) + ".bin", "--length", "3000"};
+    if (i == 1) simArgv.insert(simArgv.end(), {"--wrong-reply-at", "6"});
+    sims.push_back(std::make_unique<ChildProcess>(simArgv, dir_.Path()));
+    const std::optional<std::string> path = sims.back()->ReadLine(kChildBound);
+    ASSERT_TRUE(path) << sims.back()->Err();
+    argv.insert(argv.end(), {"--port", *path});
+  }
+  const std::string wrongPort = argv[4];
+  argv.insert(argv.end(), {"-p", "/dev/no-such-tty", "app.hex"});
+  ChildProcess flash(argv, dir_.Path());
+  EXPECT_EQ(flash.Wait(kChildBound), 1) << flash.Err();
+  EXPECT_EQ(ReadFile("got0.bin"), image);
+  EXPECT_EQ(ReadFile("got2.bin"), image);
+  EXPECT_THAT(flash.Out(), ::testing::StartsWith("Включи питание\n"));
+  EXPECT_THAT(flash.Out(), HasSubstr(wrongPort + "\tfailed\t"));
+  EXPECT_THAT(flash.Out(), HasSubstr("\tОшибка ответа\n"));
+  EXPECT_THAT(flash.Out(),
+              HasSubstr("/dev/no-such-tty\tfailed\t0.0 s\tSpecified device not found"));
+  EXPECT_THAT(flash.Out(), ::testing::EndsWith("boards passed 2, failed 2\n"));
+  EXPECT_EQ(std::count(flash.Out().begin(), flash.Out().end(), '\n'), 6);
+}
+
+// Board after board on one port: the second board is another simulated target behind the same
+// name. Each board gets a line and a CSV record; Ctrl+C ends the run with the totals.
+TEST_F(Flashing, RepeatTakesBoardAfterBoardAndKeepsARecord) {
+  const Bytes image = RandomImage(2000);
+  WriteHex(image);
+  const std::string link = dir_.Path() + "/line";
+  auto target = [&](const std::string& out) {
+    auto sim = std::make_unique<ChildProcess>(
+        std::vector<std::string>{kLoaderSim, "--no-pace", "--out", out, "--length", "2000"},
+        dir_.Path());
+    const std::optional<std::string> path = sim->ReadLine(kChildBound);
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink(path.value_or("/nowhere"), link);
+    return sim;
+  };
+  const auto first = target("board1.bin");
+  ChildProcess flash({kLoaderFlash, "--port", link, "--repeat", "--log", "boards.csv", "app.hex"},
+                     dir_.Path());
+  ASSERT_TRUE(WaitForOut(flash, " board 1 passed ")) << flash.Out() << flash.Err();
+  const auto second = target("board2.bin");
+  ASSERT_TRUE(WaitForOut(flash, " board 2 passed ")) << flash.Out() << flash.Err();
+  flash.Signal(SIGINT);
+  EXPECT_EQ(flash.Wait(kChildBound), 0) << "nothing failed";
+  EXPECT_EQ(ReadFile("board1.bin"), image);
+  EXPECT_EQ(ReadFile("board2.bin"), image);
+  EXPECT_THAT(flash.Out(), HasSubstr("(passed 2, failed 0)\n"));
+  EXPECT_THAT(flash.Out(), ::testing::EndsWith("boards passed 2, failed 0\n"));
+  const Bytes bytes = ReadFile("boards.csv");
+  const std::string record(bytes.begin(), bytes.end());
+  EXPECT_THAT(record, ::testing::StartsWith("time,port,board,result,seconds,message\n"));
+  EXPECT_THAT(record, HasSubstr("," + link + ",1,passed,"));
+  EXPECT_THAT(record, HasSubstr("," + link + ",2,passed,"));
+  EXPECT_EQ(std::count(record.begin(), record.end(), '\n'), 3);
 }
 
 TEST(Advice, APortTheUserMayNotOpenSaysWhatToDo) {

@@ -15,6 +15,11 @@ std::optional<std::string> CommandLine::Value(const std::string& name) const {
   return found->second;
 }
 
+std::vector<std::string> CommandLine::Values(const std::string& name) const {
+  const auto found = repeated.find(name);
+  return found == repeated.end() ? std::vector<std::string>() : found->second;
+}
+
 CommandLine Parse(const std::vector<std::string>& args, std::initializer_list<OptionSpec> specs) {
   CommandLine parsed;
   bool optionsEnded = false;
@@ -30,11 +35,11 @@ CommandLine Parse(const std::vector<std::string>& args, std::initializer_list<Op
       continue;
     }
     if (arg == "-h" || arg == "--help") {
-      parsed.options["help"] = "";
+      parsed.Set("help", "");
       continue;
     }
     if (arg == "--version") {
-      parsed.options["version"] = "";
+      parsed.Set("version", "");
       continue;
     }
     if (arg.substr(0, 2) != "--") {
@@ -46,11 +51,11 @@ CommandLine Parse(const std::vector<std::string>& args, std::initializer_list<Op
       const std::string name = spec->name;
       if (!spec->takesValue) {
         if (arg.size() > 2) throw UsageError("unknown option: " + std::string(arg));
-        parsed.options[name] = "";
+        parsed.Set(name, "");
       } else if (arg.size() > 2) {
-        parsed.options[name] = std::string(arg.substr(2));
+        parsed.Set(name, std::string(arg.substr(2)));
       } else if (i + 1 < argc) {
-        parsed.options[name] = args[++i];
+        parsed.Set(name, args[++i]);
       } else {
         throw UsageError(std::string(arg) + " needs a value");
       }
@@ -66,11 +71,11 @@ CommandLine Parse(const std::vector<std::string>& args, std::initializer_list<Op
     if (!spec) throw UsageError("unknown option: --" + name);
     if (!spec->takesValue) {
       if (equals != std::string_view::npos) throw UsageError("--" + name + " takes no value");
-      parsed.options[name] = "";
+      parsed.Set(name, "");
     } else if (equals != std::string_view::npos) {
-      parsed.options[name] = std::string(body.substr(equals + 1));
+      parsed.Set(name, std::string(body.substr(equals + 1)));
     } else if (i + 1 < argc) {
-      parsed.options[name] = args[++i];
+      parsed.Set(name, args[++i]);
     } else {
       throw UsageError("--" + name + " needs a value");
     }

@@ -34,14 +34,21 @@ struct Program {
   const char* description;
 };
 
-// The options given (the last value counts when one is repeated; "" for one without a value)
-// and the operands, in order.
+// The options given (the last value counts when one is repeated, and every value is kept in
+// order; "" for one without a value) and the operands, in order.
 struct CommandLine {
   std::map<std::string, std::string> options;
+  std::map<std::string, std::vector<std::string>> repeated;
   std::vector<std::string> operands;
 
   bool Has(const std::string& name) const { return options.count(name) != 0; }
   std::optional<std::string> Value(const std::string& name) const;
+  // Every value the option was given, in order.
+  std::vector<std::string> Values(const std::string& name) const;
+  void Set(const std::string& name, const std::string& value) {
+    options[name] = value;
+    repeated[name].push_back(value);
+  }
 };
 
 // Parses the way command-line tools do: "--name VALUE", "--name=VALUE", "--" ends the options,

@@ -17,21 +17,31 @@ namespace flash {
 
 const cli::Program kFlashProgram{
     "zagruzchik-flash",
-    "--port NAME [--timeout SECONDS] HEXFILE\n   or: zagruzchik-flash --list-ports",
+    "--port NAME [--timeout SECONDS] HEXFILE\n"
+    "   or: zagruzchik-flash --port NAME [--port NAME]... [--repeat] [--log FILE] HEXFILE\n"
+    "   or: zagruzchik-flash --list-ports",
     "Converts HEXFILE into its binary image in the current folder and downloads it into the\n"
     "target's boot loader at 10400 bit/s. Switch the target's power on when asked.\n"
     "\n"
     "Options:\n"
     "  -p, --port NAME        the serial port: " PORT_EXAMPLES
     "\n"
-    "  -t, --timeout SECONDS  give up when the line stays silent that long\n"
+    "  -t, --timeout SECONDS  give up when the line stays silent that long (one port only)\n"
+    "      --repeat           board after board: after each download wait for the next\n"
+    "                         board's hello on the same port, until interrupted\n"
+    "      --log FILE         append a CSV line for every board to FILE\n"
     "  -l, --list-ports       list the serial ports present, sorted, one a line of fields\n"
     "                         separated by tabs: the name for --port, USB vendor:product,\n"
     "                         manufacturer, product, serial number, stable links\n"
     "  -h, --help             show this help and exit\n"
     "      --version          show the version and exit\n"
     "\n"
-    "Exit status: 0 downloaded, 1 failed, 2 usage, 130 interrupted (143 terminated).\n"};
+    "A production line: --port given more than once downloads the one conversion into every\n"
+    "port at once, each port on its own; \"Включи питание\" is asked once. A summary line per\n"
+    "port follows, and a total.\n"
+    "\n"
+    "Exit status: 0 downloaded (every port, every board), 1 failed, 2 usage, 130 interrupted\n"
+    "(143 terminated); with --repeat an interrupt ends the run with 0 when no board failed.\n"};
 
 namespace {
 
@@ -55,9 +65,18 @@ FlashOptions FlashOptionsOf(const cli::CommandLine& line) {
       throw cli::UsageError("--list-ports takes no port and no HEX file");
     return options;
   }
-  options.port = line.Value("port").value_or("");
+  options.ports = line.Values("port");
+  options.port = options.ports.empty() ? "" : options.ports.front();
   if (const auto timeout = line.Value("timeout")) options.timeoutSeconds = Seconds(*timeout);
+  options.repeat = line.Has("repeat");
+  options.logFile = line.Value("log").value_or("");
   if (options.port.empty()) throw cli::UsageError("no --port given");
+  for (std::size_t i = 0; i < options.ports.size(); ++i)
+    for (std::size_t j = i + 1; j < options.ports.size(); ++j)
+      if (options.ports[i] == options.ports[j])
+        throw cli::UsageError("the same port twice: " + options.ports[i]);
+  if (options.timeoutSeconds && options.ProductionLine())
+    throw cli::UsageError("--timeout is for one port without --repeat or --log");
   if (line.operands.empty()) throw cli::UsageError("no HEX file given");
   if (line.operands.size() > 1)
     throw cli::UsageError("more than one HEX file: " + line.operands[1]);
@@ -68,7 +87,11 @@ FlashOptions FlashOptionsOf(const cli::CommandLine& line) {
 std::optional<int> ParseFlashOptions(int argc, char** argv, FlashOptions& options) {
   return cli::ParseOrExit(
       kFlashProgram, argc, argv,
-      {{"port", true, 'p'}, {"timeout", true, 't'}, {"list-ports", false, 'l'}},
+      {{"port", true, 'p'},
+       {"timeout", true, 't'},
+       {"list-ports", false, 'l'},
+       {"repeat", false},
+       {"log", true}},
       [&options](const cli::CommandLine& line) { options = FlashOptionsOf(line); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 
@@ -10,10 +11,16 @@ namespace flash {
 extern const cli::Program kFlashProgram;
 
 struct FlashOptions {
-  std::string port;  // a path (a /dev/serial/by-id link too), or a name under /dev
+  std::string port;                // a path (a /dev/serial/by-id link too), or a name under /dev
+  std::vector<std::string> ports;  // every --port given, in order (port is the first)
   std::string hexFile;
   std::optional<double> timeoutSeconds;  // none: wait for the target forever
   bool listPorts = false;
+  bool repeat = false;  // board after board on every port, until interrupted
+  std::string logFile;  // a CSV record of every board, appended to
+
+  // Several ports, board after board, or a record: the production line's run.
+  bool ProductionLine() const { return ports.size() > 1 || repeat || !logFile.empty(); }
 };
 
 // The options of a parsed command line. Throws cli::UsageError.

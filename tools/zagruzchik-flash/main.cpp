@@ -8,6 +8,7 @@
 
 #include "flash_options.h"
 #include "flash_run.h"
+#include "line_run.h"
 #include "serial/discovery.h"
 #include "sys/process.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
   flash::FlashOptions options;
   if (const auto done = flash::ParseFlashOptions(argc, argv, options)) return *done;
   if (options.listPorts) return ListPorts();
+  if (options.ProductionLine()) return flash::LineRun(options).Exec();
   flash::FlashRun run(options);
   return run.Exec();
 }

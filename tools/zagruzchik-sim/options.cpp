@@ -30,6 +30,8 @@ const cli::Program kProgram{
     "                            (a target that restarts into its new firmware at once)\n"
     "      --noise \"00 FF ..\"    send these bytes (hex) before the hello\n"
     "      --bit7                send every reply with bit 7 set\n"
+    "      --targets N           play N targets at once, each on a pseudo-terminal of its own\n"
+    "                            (their paths first, one a line), for a production line\n"
     "      --echo                only echo, no boot loader, for one opening after another\n"
     "                            (a bare echoing line for the serial device's tests)\n"
     "  -h, --help                show this help and exit\n"
@@ -95,6 +97,13 @@ Options OptionsOf(const cli::CommandLine& line) {
   if (const auto noise = line.Value("noise")) options.noise = HexBytes(*noise);
   options.hangupAtEnd = line.Has("hangup-at-end");
   options.echoOnly = line.Has("echo");
+  if (const auto n = number("targets", 1024)) {
+    if (*n == 0) throw cli::UsageError("--targets: at least 1");
+    options.targets = static_cast<int>(*n);
+  }
+  if (options.targets > 1 &&
+      (!options.port.empty() || !options.outFile.empty() || !options.expectFile.empty()))
+    throw cli::UsageError("--targets takes no --port, --out or --expect");
   options.bit7 = line.Has("bit7");
   return options;
 }
@@ -113,6 +122,7 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                            {"hangup-after", true},
                            {"hangup-at-end", false},
                            {"echo", false},
+                           {"targets", true},
                            {"noise", true},
                            {"bit7", false}},
                           [&options](const cli::CommandLine& line) { options = OptionsOf(line); });

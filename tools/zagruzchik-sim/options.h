@@ -25,6 +25,7 @@ struct Options {
   std::optional<int> hangupAfter;
   bool hangupAtEnd = false;
   bool echoOnly = false;
+  int targets = 1;  // targets played at once, one pseudo-terminal each
   std::vector<std::uint8_t> noise;
   bool bit7 = false;
 };

@@ -76,7 +76,8 @@ std::int64_t File::Read(void* buffer, std::size_t count, Error& error) {
   }
 }
 
-std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, Error& error) {
+std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t count,
+                          Error& error) const {
   for (;;) {
     const ssize_t got =
         ::pread(static_cast<int>(handle_), buffer, count, static_cast<off_t>(offset));

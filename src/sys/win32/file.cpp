@@ -106,7 +106,8 @@ std::int64_t File::Read(void* buffer, std::size_t count, Error& error) {
   return got;
 }
 
-std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t count, Error& error) {
+std::int64_t File::ReadAt(std::uint64_t offset, void* buffer, std::size_t count,
+                          Error& error) const {
   OVERLAPPED at = {};
   at.Offset = static_cast<DWORD>(offset);
   at.OffsetHigh = static_cast<DWORD>(offset >> 32);
