@@ -33,7 +33,11 @@ const char* ResultText(Station::State state) {
 std::string TimeOfDay() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   char text[16];
   std::strftime(text, sizeof text, "%H:%M:%S", &local);
   return text;
