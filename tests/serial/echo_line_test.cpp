@@ -14,6 +14,7 @@
 #include "serial/comm_error.h"
 #include "serial/comm_port.h"
 #include "serial/loader_line.h"
+#include "support/comm_error_of.h"
 #include "support/loop_dispatcher.h"
 #ifndef _WIN32
 #include "support/pty_pair.h"
@@ -87,16 +88,6 @@ class EchoLine : public ::testing::Test {
   std::atomic<bool> stop_{false};
 #endif
 };
-
-template <typename F>
-std::string CommErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const serial::ECommError& e) {
-    return e.what();
-  }
-  return {};
-}
 
 TEST_F(EchoLine, MoreThanTheQueueHoldsIsRefusedAfterTheWriteTimeOutAndAFullQueueGoesOut) {
   port.SetWriteTimeout(200);

@@ -8,6 +8,7 @@
 
 #include "serial/comm_port.h"
 #include "serial/loader_line.h"
+#include "support/comm_error_of.h"
 #include "support/loop_dispatcher.h"
 #include "support/pty_pair.h"
 
@@ -29,14 +30,3 @@ class PortFixture : public ::testing::Test {
   serial::TCommPort port{ui};
   std::vector<std::string> reported;
 };
-
-// The message an ECommError from f carries; empty when f raises nothing.
-template <typename F>
-std::string CommErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const serial::ECommError& e) {
-    return e.what();
-  }
-  return {};
-}
