@@ -46,8 +46,12 @@ bool Quoted(std::string_view value) {
 // itself in quotes, is written in a pair of quotes that reading takes off again.
 std::string Encode(std::string_view value) {
   const bool blank_edge = !value.empty() && (Trim(value).size() != value.size());
-  if (blank_edge || Quoted(value)) return "\"" + std::string(value) + "\"";
-  return std::string(value);
+  if (!blank_edge && !Quoted(value)) return std::string(value);
+  // Built by appending: GCC 12 takes "\"" + std::string(...) for an overlapping copy.
+  std::string quoted;
+  quoted.reserve(value.size() + 2);
+  quoted.append(1, '"').append(value).append(1, '"');
+  return quoted;
 }
 
 std::string Decode(std::string_view value) {
@@ -150,7 +154,10 @@ bool TIniText::Set(std::string_view section, std::string_view key, std::string_v
     Insert(after + 1, entry);
     return true;
   }
-  Insert(lines_.size(), "[" + std::string(section) + "]");
+  std::string sectionLine;
+  sectionLine.reserve(section.size() + 2);
+  sectionLine.append(1, '[').append(section).append(1, ']');
+  Insert(lines_.size(), sectionLine);
   Insert(lines_.size(), entry);
   return true;
 }
