@@ -163,6 +163,28 @@ TEST_F(ImageFiles, SourceFailsWithTheOpenMessage) {
 // Another program rewriting the image in place while a download reads it (a second conversion
 // elsewhere, an editor, cp): the download fails rather than send a mix of two images. One that
 // replaces it by a rename does not touch the file the download reads.
+#ifdef _WIN32
+// Another program holding NAME.BIN open (a viewer, a second loader): the message says the file
+// is in use, not that access is denied.
+TEST_F(ImageFiles, AnImageHeldByAnotherProgramIsReportedInUse) {
+  WriteFile("app.hex", DataRecord(0, {1, 2, 3}));
+  WriteFile("app.BIN", "held");
+  WriteFile("app.BAK", "older");
+  const HANDLE held = CreateFileW(L"app.BIN", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  try {
+    h2b::ConvertHexFile("app.hex");
+    ADD_FAILURE() << "replaced a file held open";
+  } catch (const h2b::EFileError& error) {
+    EXPECT_EQ(error.what(), "Cannot create file \"" + h2b::FullPath("app.BIN") + "\". " +
+                                sys::SystemErrorText(ERROR_SHARING_VIOLATION));
+  }
+  CloseHandle(held);
+  EXPECT_EQ(ReadFile("app.BIN").size(), 4u);
+}
+#endif
+
 TEST_F(ImageFiles, TheStreamGivesOnlyTheBytesTheConversionWrote) {
   const Bytes image = RandomImage(3 << 20);
   WriteFile("app.hex", HexOf(image));

@@ -64,6 +64,18 @@ bool PendingFile::Commit(Error& error) {
   if (!SetFileInformationByHandle(handle, FileRenameInfo, rename,
                                   static_cast<DWORD>(buffer.size()))) {
     error = static_cast<Error>(GetLastError());
+    // A file of that name that another program holds open refuses the replacement as "access
+    // denied": say that it is in use, which the user can do something about.
+    if (error == ERROR_ACCESS_DENIED) {
+      const HANDLE probe = CreateFileW(target.c_str(), DELETE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+      } else if (GetLastError() == ERROR_SHARING_VIOLATION) {
+        error = ERROR_SHARING_VIOLATION;
+      }
+    }
     return false;
   }
   hiddenName_.clear();
