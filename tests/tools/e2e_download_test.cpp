@@ -263,6 +263,26 @@ TEST_F(Flashing, SeveralPortsAtOnceFailOneByOne) {
   EXPECT_EQ(std::count(flash.Out().begin(), flash.Out().end(), '\n'), 6);
 }
 
+// Interrupted in the middle, a production line closes every port and prints the summary so far.
+TEST_F(Flashing, AnInterruptedLineClosesEveryPortAndSummarises) {
+  WriteHex(RandomImage(3000));
+  ChildProcess sims({kLoaderSim, "--no-pace", "--targets", "2", "--silent-after", "4"},
+                    dir_.Path());
+  const std::optional<std::string> first = sims.ReadLine(kChildBound);
+  const std::optional<std::string> second = sims.ReadLine(kChildBound);
+  ASSERT_TRUE(first && second) << sims.Err();
+  ChildProcess flash({kLoaderFlash, "-p", *first, "-p", *second, "app.hex"}, dir_.Path());
+  ASSERT_TRUE(flash.WaitForErr(*second + " 0% downloading", kChildBound)) << flash.Err();
+  flash.Signal(SIGTERM);
+  EXPECT_EQ(flash.Wait(kChildBound), 143);
+  EXPECT_THAT(flash.Err(), HasSubstr("Прервано\n"));
+  EXPECT_THAT(flash.Out(), HasSubstr(*first + "\tdownloading\t"));
+  EXPECT_THAT(flash.Out(), HasSubstr(*second + "\tdownloading\t"));
+  EXPECT_THAT(flash.Out(), ::testing::EndsWith("boards passed 0, failed 0\n"));
+  // Both lines were let go of properly: the targets saw them close before the end command.
+  EXPECT_EQ(sims.Wait(kChildBound), 3) << sims.Err();
+}
+
 // Board after board on one port: the second board is another simulated target behind the same
 // name. Each board gets a line and a CSV record; Ctrl+C ends the run with the totals.
 TEST_F(Flashing, RepeatTakesBoardAfterBoardAndKeepsARecord) {
