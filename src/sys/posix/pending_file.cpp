@@ -26,15 +26,18 @@ PendingFile::~PendingFile() {
 bool PendingFile::Create(const std::string& name, Error& error) {
   name_ = name;
   RemoveLeftovers(name);
-  // No name at all until Commit; file systems without such files get a hidden one.
-  const int fd = ::open(FolderOf(name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-  if (fd >= 0) {
-    file_ = File(fd);
-    return true;
-  }
-  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-    error = errno;
-    return false;
+  // No name at all until Commit; file systems without such files get a hidden one, and so does
+  // a system without /proc, through which Commit gives the file its name.
+  if (::access("/proc/self/fd", X_OK) == 0) {
+    const int fd = ::open(FolderOf(name).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      file_ = File(fd);
+      return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+      error = errno;
+      return false;
+    }
   }
   for (int attempt = 0; attempt < 100; ++attempt) {
     hiddenName_ = HiddenName(name);
