@@ -43,11 +43,6 @@ void ShowInformation(const std::string& text) {
   dialog.exec();
 }
 
-std::string ErrorReportText(const std::string& message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + '.';
-  return message;
-}
-
 void ReportException(const std::exception& failure) {
   CancelMode();
   if (dynamic_cast<const EAbort*>(&failure)) return;

@@ -3,37 +3,10 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
-#include <cmath>
 
 #include "ui/qt/widgets/system_colors.h"
 
 namespace ui {
-
-namespace {
-
-long long RoundHalfEven(double value) {
-  const double floor = std::floor(value);
-  const double rest = value - floor;
-  auto result = static_cast<long long>(floor);
-  if (rest > 0.5 || (rest == 0.5 && result % 2 != 0)) ++result;
-  return result;
-}
-
-}  // namespace
-
-std::uint16_t PercentOf(std::uint32_t parts, std::uint32_t totalParts) {
-  const double ratio = static_cast<double>(parts) / static_cast<double>(totalParts);
-  return static_cast<std::uint16_t>(RoundHalfEven(ratio * 100.0));
-}
-
-int FillWidth(std::uint16_t percent, int innerWidth) {
-  if (percent >= 100) return innerWidth;
-  const long long scaled = static_cast<long long>(percent) * innerWidth;
-  long long width = scaled / 100;
-  const long long rest = scaled % 100;
-  if (rest > 50 || (rest == 50 && width % 2 != 0)) ++width;
-  return static_cast<int>(width);
-}
 
 TProgressBar::TProgressBar(QWidget* parent) : QWidget(parent) {
   // Everything is painted here, through one off-screen image.
@@ -41,22 +14,14 @@ TProgressBar::TProgressBar(QWidget* parent) : QWidget(parent) {
 }
 
 void TProgressBar::SetTotalParts(std::uint32_t value) {
-  if (value == totalParts_) return;
-  totalParts_ = value;
-  partsComplete_ = 0;
-  SetPercent(0);
+  if (values_.SetTotalParts(value)) Repaint();
 }
 
 void TProgressBar::SetPartsComplete(std::uint32_t value) {
-  if (value == partsComplete_) return;
-  if (value > totalParts_) value = totalParts_;
-  partsComplete_ = value;
-  if (totalParts_ != 0) SetPercent(PercentOf(value, totalParts_));
+  if (values_.SetPartsComplete(value)) Repaint();
 }
 
-void TProgressBar::SetPercent(std::uint16_t value) {
-  if (value == percent_) return;
-  percent_ = value;
+void TProgressBar::Repaint() {
   if (isVisible()) repaint();
 }
 
@@ -82,7 +47,7 @@ void TProgressBar::PaintBar(QPainter& p) const {
 
   // Inner rectangle, right and bottom exclusive.
   const int left = 2, top = 2, right = w - 2, bottom = h - 2;
-  const int fillRight = left + FillWidth(percent_, right - left);
+  const int fillRight = left + FillWidth(values_.Percent(), right - left);
   const QRect filled(left, top, fillRight - left, bottom - top);
   const QRect empty(fillRight, top, right - fillRight, bottom - top);
   p.fillRect(filled, HighlightColor());
@@ -90,7 +55,7 @@ void TProgressBar::PaintBar(QPainter& p) const {
 
   p.setFont(font());
   const QFontMetrics metrics(font());
-  const QString text = QString::number(percent_) + QLatin1Char('%');
+  const QString text = QString::number(values_.Percent()) + QLatin1Char('%');
   const int textWidth = metrics.horizontalAdvance(text);
   const int x = right / 2 - textWidth / 2;
   // Integer division truncating towards zero, as the layout rule is stated.

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace ui {
+
+// The application title: the caption of every information message and error report.
+inline constexpr char kApplicationTitle[] = "Загрузчик";
+
+// The text the error report shows for a failure's message: a full stop is appended when
+// the last byte, taken as unsigned, is above '.' (so UTF-8 letters get one too).
+std::string ErrorReportText(const std::string& message);
+
+}  // namespace ui
