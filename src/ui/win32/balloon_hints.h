@@ -1,0 +1,30 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ui {
+
+// The tool buttons' hints as the system's balloon tips: shown after the mouse has rested
+// 500 ms on a button, then 50 ms when it moves on to another; wrapped at 100 pixels.
+class TBalloonHints {
+ public:
+  static constexpr int kInitialDelayMs = 500;
+  static constexpr int kReshowDelayMs = 50;
+  static constexpr int kTextWidth = 100;
+
+  explicit TBalloonHints(HWND owner);
+  ~TBalloonHints();
+  TBalloonHints(const TBalloonHints&) = delete;
+  TBalloonHints& operator=(const TBalloonHints&) = delete;
+
+  // A hint for the area of control (its client coordinates) known as id.
+  void Attach(HWND control, UINT_PTR id, const RECT& area, const std::string& hint);
+  HWND Handle() const { return tips_; }
+
+ private:
+  HWND tips_;
+};
+
+}  // namespace ui

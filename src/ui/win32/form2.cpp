@@ -1,0 +1,73 @@
+#include "ui/win32/form2.h"
+
+#include "ui/win32/gdi.h"
+
+namespace ui {
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// The modal frame also keeps the icon out of the title bar.
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+
+}  // namespace
+
+POINT PromptPosition(const RECT& mainFrame, SIZE promptFrame) {
+  // Integer division truncates toward zero, as the placement rule wants for odd differences.
+  const LONG left = mainFrame.left + (mainFrame.right - mainFrame.left - promptFrame.cx) / 2;
+  const LONG top = mainFrame.top + (mainFrame.bottom - mainFrame.top - promptFrame.cy) / 2;
+  return {left < 0 ? 0 : left, top < 0 ? 0 : top};
+}
+
+TForm2::TForm2(HWND owner, HWND mainWindow) : mainWindow_(mainWindow) {
+  RECT outer{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+  Create(L"TForm2", L"", {kStyle, kExStyle, owner}, 0, 0, outer.right - outer.left,
+         outer.bottom - outer.top);
+  // The system menu keeps only Move and Close.
+  const HMENU system = GetSystemMenu(Handle(), FALSE);
+  for (const UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
+    DeleteMenu(system, command, MF_BYCOMMAND);
+  Label1 = CreateWindowExW(0, L"STATIC", L"Включи питание",
+                           WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0,
+                           kClientWidth, kClientHeight, Handle(), nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(PromptFont()), FALSE);
+}
+
+void TForm2::Show() {
+  if (!placed_) {
+    placed_ = true;
+    RECT main{}, own{};
+    GetWindowRect(mainWindow_, &main);
+    GetWindowRect(Handle(), &own);
+    const POINT at = PromptPosition(main, {own.right - own.left, own.bottom - own.top});
+    SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(Handle(), SW_SHOW);
+  SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetActiveWindow(Handle());
+}
+
+void TForm2::Hide() {
+  if (!IsWindowVisible(Handle())) return;
+  const bool wasActive = GetActiveWindow() == Handle();
+  ShowWindow(Handle(), SW_HIDE);
+  if (wasActive && mainWindow_) SetActiveWindow(mainWindow_);
+}
+
+LRESULT TForm2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CLOSE:
+      Hide();
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      SetBkColor(reinterpret_cast<HDC>(wParam), SystemColor(COLOR_WINDOW));
+      SetTextColor(reinterpret_cast<HDC>(wParam), SystemColor(COLOR_WINDOWTEXT));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    default:
+      return Window::OnMessage(message, wParam, lParam);
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "ui/win32/window.h"
+
+namespace ui {
+
+// Where the prompt goes at its first showing: centred over the main window's outer frame,
+// each coordinate that comes out negative set to 0.
+POINT PromptPosition(const RECT& mainFrame, SIZE promptFrame);
+
+// The power-on prompt: a small modeless window with one fixed line of text. Closing it only
+// hides it; nothing else is told.
+class TForm2 : public Window {
+ public:
+  static constexpr int kClientWidth = 195;
+  static constexpr int kClientHeight = 57;
+
+  // owner: the application's window; mainWindow: the one it is centred over at first.
+  TForm2(HWND owner, HWND mainWindow);
+
+  // Makes the prompt visible, brings it to the front and activates it.
+  void Show();
+  // Makes it invisible; nothing happens when it already is. An active prompt hands
+  // activation back to the main window.
+  void Hide();
+
+  HWND Label1 = nullptr;
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  HWND mainWindow_;
+  bool placed_ = false;
+};
+
+}  // namespace ui

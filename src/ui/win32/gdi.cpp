@@ -1,0 +1,57 @@
+#include "ui/win32/gdi.h"
+
+namespace ui {
+
+namespace {
+
+HFONT SansSerif(int pixelHeight) {
+  return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     VARIABLE_PITCH | FF_SWISS, L"MS Sans Serif");
+}
+
+}  // namespace
+
+// Made once and kept for the whole run, as the controls use them until the end.
+HFONT WindowFont() {
+  static const HFONT font = SansSerif(11);
+  return font;
+}
+
+HFONT PromptFont() {
+  static const HFONT font = SansSerif(19);
+  return font;
+}
+
+COLORREF SystemColor(int index) {
+  return GetSysColor(index);
+}
+
+void FillSolid(HDC dc, const RECT& area, COLORREF colour) {
+  const COLORREF old = SetBkColor(dc, colour);
+  ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+  SetBkColor(dc, old);
+}
+
+SIZE TextSize(HDC dc, const std::wstring& text) {
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size;
+}
+
+OffscreenCanvas::OffscreenCanvas(HDC target, int width, int height)
+    : target_(target),
+      dc_(CreateCompatibleDC(target)),
+      bitmap_(CreateCompatibleBitmap(target, width, height)),
+      oldBitmap_(SelectObject(dc_, bitmap_)),
+      width_(width),
+      height_(height) {}
+
+OffscreenCanvas::~OffscreenCanvas() {
+  BitBlt(target_, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY);
+  SelectObject(dc_, oldBitmap_);
+  DeleteObject(bitmap_);
+  DeleteDC(dc_);
+}
+
+}  // namespace ui

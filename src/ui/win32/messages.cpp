@@ -1,0 +1,55 @@
+#include "ui/win32/messages.h"
+
+#include <windows.h>
+
+#include "h2b/errors.h"
+#include "sys/win32/wide_text.h"
+
+namespace ui {
+
+namespace {
+
+// Task-modal and without an owner: every top-level window of the program is disabled while
+// the box is up, and it is centred on the screen.
+void ShowBox(const std::string& text, UINT icon) {
+  MessageBoxW(nullptr, sys::Wide(text).c_str(), sys::Wide(kApplicationTitle).c_str(),
+              MB_OK | MB_TASKMODAL | MB_SETFOREGROUND | icon);
+}
+
+// Ends a drag or closes an open menu before the report takes the input.
+void CancelMode() {
+  if (const HWND capture = GetCapture()) SendMessageW(capture, WM_CANCELMODE, 0, 0);
+  EndMenu();
+}
+
+void ShowErrorBox(const std::string& message) {
+  const HWND active = GetActiveWindow();
+  const HWND focus = GetFocus();
+  ShowBox(ErrorReportText(message), MB_ICONSTOP);
+  if (active && IsWindow(active)) SetActiveWindow(active);
+  if (focus && IsWindow(focus)) SetFocus(focus);
+}
+
+}  // namespace
+
+void ShowInformation(const std::string& text) {
+  ShowBox(text, 0);
+}
+
+void ReportException(const std::exception_ptr& failure) {
+  if (!failure) return;
+  CancelMode();
+  try {
+    std::rethrow_exception(failure);
+  } catch (const EAbort&) {
+  } catch (const h2b::EInterrupted&) {
+    // The conversion was stopped on purpose; there is nothing to report.
+  } catch (const std::exception& e) {
+    ShowErrorBox(e.what());
+  } catch (...) {
+    // Nothing may leave a window procedure, not even what the program never throws itself.
+    ShowErrorBox("Unknown failure");
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "ui/behaviour/message_texts.h"
+
+namespace ui {
+
+// A failure that only stops an operation; the error report stays silent about it.
+class EAbort : public std::runtime_error {
+ public:
+  EAbort() : std::runtime_error("Operation aborted") {}
+};
+
+// The system's message box with no icon and the application title as its caption; returns
+// once the user has dismissed it. Every window of the program is disabled meanwhile, while
+// posted messages go on being dispatched.
+void ShowInformation(const std::string& text);
+
+// The top-level error report: cancels a mouse capture or an open menu, shows the failure in
+// the system's stop box (silent aborts excepted) and gives activation and focus back
+// afterwards. Only the catch points call it.
+void ReportException(const std::exception_ptr& failure);
+
+}  // namespace ui

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "ui/win32/window.h"
+
+namespace ui {
+
+// The status bar's port pane: the current port's name in a flat frame, cut off at the right
+// when it is too wide.
+class TPortStatusPane : public Window {
+ public:
+  TPortStatusPane(HWND parent, int x, int y, int width, int height);
+
+  // An unchanged text repaints nothing.
+  void SetCaption(const std::string& text);
+  const std::string& Caption() const { return caption_; }
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Paint(HDC dc) const;
+
+  std::string caption_;
+};
+
+}  // namespace ui

@@ -1,0 +1,258 @@
+#include "ui/win32/tform1.h"
+
+#include <commctrl.h>
+
+#include "serial/win32/window_dispatcher.h"
+#include "sys/win32/wide_text.h"
+#include "ui/win32/balloon_hints.h"
+#include "ui/win32/file_dialog.h"
+#include "ui/win32/form2.h"
+#include "ui/win32/gdi.h"
+#include "ui/win32/messages.h"
+#include "ui/win32/port_menu.h"
+#include "ui/win32/port_status_pane.h"
+#include "ui/win32/progress_bar.h"
+#include "ui/win32/status_bar.h"
+#include "ui/win32/tool_bar.h"
+
+namespace ui {
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// A fixed dialog frame: no icon in the title bar, no sizing.
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+constexpr int kToolbarHeight = 29;
+constexpr int kButtonY = 2;
+constexpr int kStatusBarY = 128;
+constexpr int kStatusBarHeight = 19;
+constexpr int kPaneWidth = 47;
+constexpr int kPaneHeight = 15;
+constexpr int kProgressBarWidth = 310;
+
+}  // namespace
+
+TForm1::TForm1(HWND owner, ProgramSetup setup) {
+  RECT outer{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
+  Create(L"TForm1", sys::Wide(kApplicationTitle), {kStyle, kExStyle, owner}, 0, 0,
+         outer.right - outer.left, outer.bottom - outer.top);
+  const HMENU system = GetSystemMenu(Handle(), FALSE);
+  for (const UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
+    DeleteMenu(system, command, MF_BYCOMMAND);
+
+  dispatcher_ = std::make_unique<serial::WindowDispatcher>(&ReportException);
+  program_ = std::make_unique<Program>(*this, *dispatcher_, &ReportException, std::move(setup));
+  CreateControls();
+  Guarded([this] { Behaviour().FormCreate(); });
+}
+
+TForm1::~TForm1() {
+  Guarded([this] { Behaviour().FormDestroy(); });
+  // The controls go with the native window; the objects that wrapped them follow.
+  Destroy();
+}
+
+void TForm1::CreateControls() {
+  Toolbar1 = std::make_unique<TToolBar>(Handle(), kButtonY, kClientWidth);
+  StatusBar1 =
+      std::make_unique<TStatusBar>(Handle(), 0, kStatusBarY, kClientWidth, kStatusBarHeight);
+  PortStatusPane =
+      std::make_unique<TPortStatusPane>(StatusBar1->Handle(), 2, 2, kPaneWidth, kPaneHeight);
+  ProgressBar1 = std::make_unique<TProgressBar>(StatusBar1->Handle(), 2 + kPaneWidth, 2,
+                                                kProgressBarWidth, kPaneHeight);
+  PortMenu = std::make_unique<TPortMenu>();
+  for (const HWND control : {Toolbar1->Handle(), StatusBar1->Handle(), PortStatusPane->Handle(),
+                             ProgressBar1->Handle()}) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont()), FALSE);
+  }
+
+  BalloonHints1 = std::make_unique<TBalloonHints>(Handle());
+  for (const TAction* action : {&ASelectFile, &ABegin, &AExit}) {
+    BalloonHints1->Attach(Toolbar1->Handle(), action->button, Toolbar1->ItemRect(action->button),
+                          action->hint);
+  }
+  BalloonHints1->Attach(Toolbar1->Handle(), kPortCommand, Toolbar1->ItemRect(kPortCommand),
+                        "Выбрать последовательный порт");
+}
+
+void TForm1::Show() {
+  if (!placed_) {
+    placed_ = true;
+    RECT frame;
+    GetWindowRect(Handle(), &frame);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(Handle(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ShowWindow(Handle(), SW_SHOW);
+  UpdateWindow(Handle());
+}
+
+TAction* TForm1::ActionOf(int button) {
+  for (TAction* action : {&ASelectFile, &ABegin, &AExit}) {
+    if (action->button == button) return action;
+  }
+  return nullptr;
+}
+
+void TForm1::Execute(TAction& action) {
+  if (!action.enabled) return;
+  Guarded([&] { (Behaviour().*action.handler)(); });
+}
+
+LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (Toolbar1 && reinterpret_cast<HWND>(lParam) == Toolbar1->Handle()) {
+        if (TAction* action = ActionOf(LOWORD(wParam))) Execute(*action);
+        return 0;
+      }
+      break;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (Toolbar1 && header->hwndFrom == Toolbar1->Handle() &&
+          header->code == static_cast<UINT>(TBN_DROPDOWN)) {
+        OnPortButtonPress();
+        return TBDDRET_DEFAULT;
+      }
+      break;
+    }
+    case kDeferredCall:
+      RunNextCall();
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      const HDC dc = BeginPaint(Handle(), &paint);
+      PaintToolbarBand(dc);
+      EndPaint(Handle(), &paint);
+      return 0;
+    }
+    case WM_CLOSE:
+      // Ends the message loop; shutdown then hides and destroys the windows in order.
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return Window::OnMessage(message, wParam, lParam);
+}
+
+void TForm1::PaintToolbarBand(HDC dc) const {
+  const COLORREF line = SystemColor(COLOR_BTNSHADOW);
+  FillSolid(dc, {0, 0, kClientWidth, 1}, line);
+  FillSolid(dc, {0, kToolbarHeight - 1, kClientWidth, kToolbarHeight}, line);
+}
+
+void TForm1::OnPortButtonPress() {
+  if (!Toolbar1->Enabled(kPortCommand)) return;
+  RECT button = Toolbar1->ItemRect(kPortCommand);
+  MapWindowPoints(Toolbar1->Handle(), nullptr, reinterpret_cast<POINT*>(&button), 2);
+  const int chosen = PortMenu->Drop(Handle(), button, static_cast<DWORD>(GetMessageTime()));
+  if (chosen < 0) return;
+  const std::string name = PortMenu->Items()[static_cast<std::size_t>(chosen)];
+  Guarded([&] { Behaviour().PortMenuItemClick(name); });
+}
+
+void TForm1::RunNextCall() {
+  if (calls_.empty()) return;
+  const std::function<void()> call = std::move(calls_.front());
+  calls_.pop_front();
+  Guarded(call);
+}
+
+int TForm1::CompareText(const std::string& a, const std::string& b) const {
+  const std::wstring wa = sys::Wide(a), wb = sys::Wide(b);
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(),
+                        static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size())) -
+         CSTR_EQUAL;
+}
+
+void TForm1::SetPortMenu(const std::vector<std::string>& names) {
+  PortMenu->SetItems(names);
+}
+
+void TForm1::SetPortCaption(const std::string& name) {
+  PortStatusPane->SetCaption(name);
+}
+
+void TForm1::SetCaption(const std::string& text) {
+  SetWindowTextW(Handle(), sys::Wide(text).c_str());
+}
+
+bool TForm1::Enabled(Control control) const {
+  switch (control) {
+    case Control::SelectFile:
+      return ASelectFile.enabled;
+    case Control::Begin:
+      return ABegin.enabled;
+    case Control::PortButton:
+      return Toolbar1->Enabled(kPortCommand);
+    case Control::ChangeComPort:
+      return AChangeComPort.enabled;
+  }
+  return false;
+}
+
+void TForm1::SetEnabled(Control control, bool enabled) {
+  TAction* action = nullptr;
+  switch (control) {
+    case Control::SelectFile:
+      action = &ASelectFile;
+      break;
+    case Control::Begin:
+      action = &ABegin;
+      break;
+    case Control::PortButton:
+      return Toolbar1->SetEnabled(kPortCommand, enabled);
+    case Control::ChangeComPort:
+      action = &AChangeComPort;
+      break;
+  }
+  action->enabled = enabled;
+  if (action->button) Toolbar1->SetEnabled(action->button, enabled);
+}
+
+FileChoice TForm1::ChooseFile() {
+  // Owned by the main window once it shows; during creation it stands on its own.
+  return ChooseHexFile(IsWindowVisible(Handle()) ? Handle() : nullptr, ShellFileDialog);
+}
+
+void TForm1::CloseWindow() {
+  SendMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TForm1::SetProgressTotal(std::uint32_t totalParts) {
+  ProgressBar1->SetTotalParts(totalParts);
+}
+void TForm1::SetProgressParts(std::uint32_t partsComplete) {
+  ProgressBar1->SetPartsComplete(partsComplete);
+}
+void TForm1::ShowProgress() {
+  ShowWindow(ProgressBar1->Handle(), SW_SHOW);
+}
+void TForm1::HideProgress() {
+  ShowWindow(ProgressBar1->Handle(), SW_HIDE);
+}
+
+void TForm1::ShowPrompt() {
+  if (Form2) Form2->Show();
+}
+
+void TForm1::HidePrompt() {
+  if (Form2) Form2->Hide();
+}
+
+void TForm1::ShowInformation(const std::string& text) {
+  ui::ShowInformation(text);
+}
+
+void TForm1::Post(std::function<void()> call) {
+  // The main window's own message: a call still queued when it is destroyed is dropped.
+  calls_.push_back(std::move(call));
+  PostMessageW(Handle(), kDeferredCall, 0, 0);
+}
+
+}  // namespace ui
