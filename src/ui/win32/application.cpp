@@ -1,5 +1,7 @@
 #include "ui/win32/application.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <objbase.h>
 

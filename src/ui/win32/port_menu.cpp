@@ -58,11 +58,14 @@ int TPortMenu::Drop(HWND owner, const RECT& button, DWORD pressTime) {
   if (names_.empty()) return -1;
   if (GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0)
     return -1;
-  if (everOpened_ && pressTime - closedAt_ < kReopenGapMs) return -1;
+  // Signed: a press made before the menu closed (the click that closed it) counts as within.
+  if (everOpened_ && static_cast<LONG>(pressTime - closedAt_) < static_cast<LONG>(kReopenGapMs))
+    return -1;
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoW(MonitorFromRect(&button, MONITOR_DEFAULTTONEAREST), &monitor);
   const int left = MenuLeft(button, MenuWidth(), monitor.rcWork);
+  ++drops_;
   TPMPARAMS avoid{};
   avoid.cbSize = sizeof avoid;
   avoid.rcExclude = button;

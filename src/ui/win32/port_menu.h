@@ -23,6 +23,8 @@ class TPortMenu {
   void SetItems(const std::vector<std::string>& names);
   const std::vector<std::string>& Items() const { return names_; }
   HMENU Handle() const { return menu_; }
+  // How many times the menu has opened.
+  int Drops() const { return drops_; }
 
   // A left press on the Port button, made at pressTime (message time): opens the menu below
   // button (screen coordinates) and returns the index of the item chosen, or -1. Nothing opens
@@ -41,6 +43,7 @@ class TPortMenu {
   std::vector<std::string> names_;
   DWORD closedAt_ = 0;
   bool everOpened_ = false;
+  int drops_ = 0;
 };
 
 }  // namespace ui

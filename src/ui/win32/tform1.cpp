@@ -152,7 +152,10 @@ void TForm1::OnPortButtonPress() {
   MapWindowPoints(Toolbar1->Handle(), nullptr, reinterpret_cast<POINT*>(&button), 2);
   const int chosen = PortMenu->Drop(Handle(), button, static_cast<DWORD>(GetMessageTime()));
   if (chosen < 0) return;
-  const std::string name = PortMenu->Items()[static_cast<std::size_t>(chosen)];
+  PortMenuItemClick(PortMenu->Items()[static_cast<std::size_t>(chosen)]);
+}
+
+void TForm1::PortMenuItemClick(const std::string& name) {
   Guarded([&] { Behaviour().PortMenuItemClick(name); });
 }
 

@@ -59,6 +59,8 @@ class TForm1 : public Window, public TForm1Controls {
 
   // Runs an action as its button would: only when it is enabled.
   void Execute(TAction& action);
+  // The port menu's items' handler: name is the chosen item's port.
+  void PortMenuItemClick(const std::string& name);
 
   // TForm1Controls
   int CompareText(const std::string& a, const std::string& b) const override;

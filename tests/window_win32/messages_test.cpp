@@ -1,0 +1,163 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <thread>
+
+#include "serial/win32/window_dispatcher.h"
+#include "sys/paths.h"
+#include "sys/win32/wide_text.h"
+#include "ui/win32/messages.h"
+#include "ui/win32/port_status_pane.h"
+#include "window_rig.h"
+
+namespace {
+
+using wintest::DialogWatch;
+using wintest::PumpUntil;
+using wintest::WindowRig;
+
+TEST(Win32Messages, AFirstStartAsksForTheFileAndSaysThePortIsNotDefinedInFrontOfIt) {
+  WindowRig rig;
+  rig.ports = {};
+  HWND fileDialog = nullptr;
+  bool mainShownMeanwhile = true;
+  rig.watch.Expect([&](HWND dialog) {
+    EXPECT_EQ(DialogWatch::Caption(dialog), "Выбери файл (*.hex) для загрузки");
+    fileDialog = dialog;  // left open: the deferred message comes up in its loop
+  });
+  rig.watch.Expect([&](HWND box) {
+    EXPECT_EQ(DialogWatch::Caption(box), "Загрузчик");
+    EXPECT_EQ(DialogWatch::Text(box), "Последовательный порт не определен");
+    EXPECT_FALSE(DialogWatch::HasIcon(box));
+    mainShownMeanwhile = false;
+    DialogWatch::Press(box, IDOK);
+    DialogWatch::Press(fileDialog, IDCANCEL);
+  });
+  ui::TLoaderProgram& program = rig.Create();
+  EXPECT_TRUE(rig.watch.AllHandled());
+  EXPECT_FALSE(mainShownMeanwhile);
+  EXPECT_FALSE(IsWindowVisible(rig.Form().Handle()));
+  EXPECT_EQ(rig.Form().Behaviour().DeferredMessage, "");
+  wchar_t caption[64] = L"x";
+  GetWindowTextW(rig.Form().Handle(), caption, 64);
+  EXPECT_EQ(sys::Narrow(caption), "");
+  // Start is enabled, but does nothing without a port.
+  program.Show();
+  rig.Form().Execute(rig.Form().ABegin);
+  EXPECT_FALSE(IsWindowVisible(program.Form2().Handle()));
+  EXPECT_EQ(rig.watch.Seen(), 2);
+}
+
+TEST(Win32Messages, FailuresAreReportedWithTheStopIconAndAFullStop) {
+  WindowRig rig;
+  rig.WriteValidSettings();
+  rig.Create().Show();
+  rig.images.FailWith("Cannot open file \"\". The system cannot find the file specified");
+  rig.watch.Expect([](HWND box) {
+    EXPECT_EQ(DialogWatch::Caption(box), "Загрузчик");
+    EXPECT_EQ(DialogWatch::Text(box),
+              "Cannot open file \"\". The system cannot find the file specified.");
+    EXPECT_TRUE(DialogWatch::HasIcon(box));
+    DialogWatch::Press(box, IDOK);
+  });
+  rig.Form().Execute(rig.Form().ABegin);
+  EXPECT_TRUE(rig.watch.AllHandled());
+  // The main window is active again afterwards.
+  EXPECT_EQ(GetActiveWindow(), rig.Form().Handle());
+
+  // A port that cannot be opened: its own message; the pane keeps the previous port.
+  rig.port.target.FailOpen("Can't open specified device COM2 (Error 2, not found)");
+  rig.watch.Expect([](HWND box) {
+    EXPECT_EQ(DialogWatch::Text(box), "Can't open specified device COM2 (Error 2, not found)");
+    DialogWatch::Press(box, IDOK);
+  });
+  rig.Form().PortMenuItemClick("COM2");
+  EXPECT_TRUE(rig.watch.AllHandled());
+}
+
+TEST(Win32Messages, PostedCallsRunInOrderInsideAMessageBoxsLoop) {
+  std::vector<int> ran;
+  serial::WindowDispatcher dispatcher(&ui::ReportException);
+  DialogWatch watch;
+  watch.Expect([&](HWND box) {
+    // From another thread, as the port's threads post; the last call closes the box.
+    std::thread poster([&] {
+      for (int i = 1; i <= 3; ++i) dispatcher.Post([&ran, i] { ran.push_back(i); });
+      dispatcher.Post([box] { DialogWatch::Press(box, IDOK); });
+    });
+    poster.join();
+  });
+  ui::ShowInformation("Ошибка ответа");
+  EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+
+  // A call that throws is reported, and the next still runs.
+  watch.Expect([](HWND box) {
+    EXPECT_EQ(DialogWatch::Text(box), "broken.");
+    DialogWatch::Press(box, IDOK);
+  });
+  dispatcher.Post([] { throw std::runtime_error("broken"); });
+  dispatcher.Post([&ran] { ran.push_back(4); });
+  ASSERT_TRUE(PumpUntil([&] { return ran.size() == 4; }));
+  EXPECT_TRUE(watch.AllHandled());
+}
+
+// Confirming a name typed in the dialog, and cancelling after going to another folder. Wine's
+// shell dialog takes no path in its name field: there the test sees that a cancel makes the
+// folder it showed (the desktop's, where the tests leave the dialogs) current.
+TEST(Win32FileDialog, TheShellDialogMakesTheFolderItShowedCurrentOnCancel) {
+  WindowRig rig;
+  rig.WriteValidSettings();
+  rig.Create().Show();
+  ui::TForm1& form = rig.Form();
+  wchar_t desktop[MAX_PATH] = L"";
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop)));
+  const std::string file = form.Behaviour().HexFileName;
+  rig.watch.Expect([&](HWND dialog) {
+    EXPECT_EQ(DialogWatch::Caption(dialog), "Выбери файл (*.hex) для загрузки");
+    DialogWatch::Press(dialog, IDCANCEL);
+  });
+  form.Execute(form.ASelectFile);
+  EXPECT_TRUE(rig.watch.AllHandled());
+  EXPECT_EQ(form.Behaviour().HexFileName, file);
+  EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), desktop));
+}
+
+TEST(Win32FileDialog, TheCommonDialogMakesTheShownFolderCurrent) {
+  WindowRig rig;
+  rig.WriteValidSettings();
+  rig.Create().Show();
+  ui::TForm1& form = rig.Form();
+  form.ShellFileDialog = false;
+  const std::filesystem::path chosen =
+      rig.MakeFile("папка с пробелом/прошивка.hex", ":00000001FF\r\n");
+  rig.watch.Expect([&](HWND dialog) {
+    EXPECT_EQ(DialogWatch::Caption(dialog), "Выбери файл (*.hex) для загрузки");
+    const HWND name = DialogWatch::FirstEdit(dialog);
+    ASSERT_NE(name, nullptr);
+    SetWindowTextW(name, chosen.wstring().c_str());
+    DialogWatch::Press(dialog, IDOK);
+  });
+  form.Execute(form.ASelectFile);
+  EXPECT_TRUE(rig.watch.AllHandled());
+  EXPECT_EQ(form.Behaviour().HexFileName, sys::Utf8Of(chosen));
+  EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), chosen.parent_path()));
+
+  // The desktop's folder: the folder a dialog showed last is where the next one starts, also
+  // in the next run, so it must outlive the test.
+  wchar_t desktop[MAX_PATH] = L"";
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop)));
+  const std::filesystem::path other = desktop;
+  rig.watch.Expect([&](HWND dialog) {
+    SetWindowTextW(DialogWatch::FirstEdit(dialog), other.wstring().c_str());
+    DialogWatch::Press(dialog, IDOK);  // opens the folder
+    DialogWatch::Press(dialog, IDCANCEL);
+  });
+  form.Execute(form.ASelectFile);
+  EXPECT_TRUE(rig.watch.AllHandled());
+  EXPECT_EQ(form.Behaviour().HexFileName, sys::Utf8Of(chosen));
+  EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), other));
+}
+
+}  // namespace
