@@ -4,8 +4,10 @@ namespace ui {
 
 namespace {
 
+// Cyrillic asked for by name: where "MS Sans Serif" has no Cyrillic letters the font mapper
+// takes a sans-serif face that has them, of the same height, rather than drawing boxes.
 HFONT SansSerif(int pixelHeight) {
-  return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+  return CreateFontW(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      VARIABLE_PITCH | FF_SWISS, L"MS Sans Serif");
 }
