@@ -6,5 +6,7 @@ function(loader_version_resource target description)
   set(LOADER_DESCRIPTION ${description})
   set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+  # The texts are UTF-8.
+  set_source_files_properties(${rc} PROPERTIES COMPILE_FLAGS "--codepage=65001")
   target_sources(${target} PRIVATE ${rc})
 endfunction()
