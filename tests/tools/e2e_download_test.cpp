@@ -272,6 +272,8 @@ TEST_F(Flashing, AnInterruptedLineClosesEveryPortAndSummarises) {
   const std::optional<std::string> second = sims.ReadLine(kChildBound);
   ASSERT_TRUE(first && second) << sims.Err();
   ChildProcess flash({kLoaderFlash, "-p", *first, "-p", *second, "app.hex"}, dir_.Path());
+  // Both ports downloading (each target says hello on a thread of its own) before the signal.
+  ASSERT_TRUE(flash.WaitForErr(*first + " 0% downloading", kChildBound)) << flash.Err();
   ASSERT_TRUE(flash.WaitForErr(*second + " 0% downloading", kChildBound)) << flash.Err();
   flash.Signal(SIGTERM);
   EXPECT_EQ(flash.Wait(kChildBound), 143);

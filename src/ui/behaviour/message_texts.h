@@ -1,11 +1,18 @@
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 namespace ui {
 
 // The application title: the caption of every information message and error report.
 inline constexpr char kApplicationTitle[] = "Загрузчик";
+
+// A failure that only stops an operation; the error report stays silent about it.
+class EAbort : public std::runtime_error {
+ public:
+  EAbort() : std::runtime_error("Operation aborted") {}
+};
 
 // The text the error report shows for a failure's message: a full stop is appended when
 // the last byte, taken as unsigned, is above '.' (so UTF-8 letters get one too).

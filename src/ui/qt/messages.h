@@ -1,18 +1,11 @@
 #pragma once
 
 #include <exception>
-#include <stdexcept>
 #include <string>
 
 #include "ui/behaviour/message_texts.h"
 
 namespace ui {
-
-// A failure that only stops an operation; the error report stays silent about it.
-class EAbort : public std::runtime_error {
- public:
-  EAbort() : std::runtime_error("Operation aborted") {}
-};
 
 // Shows text in a modal information window with one OK button and returns once the user
 // has dismissed it. Queued events go on being dispatched meanwhile.

@@ -1,18 +1,11 @@
 #pragma once
 
 #include <exception>
-#include <stdexcept>
 #include <string>
 
 #include "ui/behaviour/message_texts.h"
 
 namespace ui {
-
-// A failure that only stops an operation; the error report stays silent about it.
-class EAbort : public std::runtime_error {
- public:
-  EAbort() : std::runtime_error("Operation aborted") {}
-};
 
 // The system's message box with no icon and the application title as its caption; returns
 // once the user has dismissed it. Every window of the program is disabled meanwhile, while

@@ -15,23 +15,7 @@ void TPortStatusPane::SetCaption(const std::string& text) {
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-LRESULT TPortStatusPane::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // painted whole in WM_PAINT
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(Handle(), &paint);
-      Paint(dc);
-      EndPaint(Handle(), &paint);
-      return 0;
-    }
-    default:
-      return Window::OnMessage(message, wParam, lParam);
-  }
-}
-
-void TPortStatusPane::Paint(HDC target) const {
+void TPortStatusPane::Paint(HDC target) {
   RECT area;
   GetClientRect(Handle(), &area);
   const OffscreenCanvas canvas(target, area.right, area.bottom);

@@ -8,7 +8,7 @@ namespace ui {
 
 // The status bar's port pane: the current port's name in a flat frame, cut off at the right
 // when it is too wide.
-class TPortStatusPane : public Window {
+class TPortStatusPane : public PaintedWindow {
  public:
   TPortStatusPane(HWND parent, int x, int y, int width, int height);
 
@@ -17,11 +17,9 @@ class TPortStatusPane : public Window {
   const std::string& Caption() const { return caption_; }
 
  protected:
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc) const;
-
   std::string caption_;
 };
 

@@ -24,22 +24,6 @@ void TProgressBar::Repaint() {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-LRESULT TProgressBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(Handle(), &paint);
-      Paint(dc);
-      EndPaint(Handle(), &paint);
-      return 0;
-    }
-    default:
-      return Window::OnMessage(message, wParam, lParam);
-  }
-}
-
 void TProgressBar::Paint(HDC target) {
   ++paintCount_;
   RECT area;

@@ -9,7 +9,7 @@ namespace ui {
 
 // The download's progress bar: counts parts of a job and shows the percentage done as a
 // filled bar with the number on it, repainted at once and only when the percentage changes.
-class TProgressBar : public Window {
+class TProgressBar : public PaintedWindow {
  public:
   TProgressBar(HWND parent, int x, int y, int width, int height);
 
@@ -23,11 +23,10 @@ class TProgressBar : public Window {
   int PaintCount() const { return paintCount_; }
 
  protected:
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Paint(HDC dc) override;
 
  private:
   void Repaint();
-  void Paint(HDC dc);
 
   ProgressValues values_;
   int paintCount_ = 0;

@@ -9,10 +9,7 @@ TStatusBar::TStatusBar(HWND parent, int x, int y, int width, int height) {
          height);
 }
 
-LRESULT TStatusBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_PAINT) return Window::OnMessage(message, wParam, lParam);
-  PAINTSTRUCT paint;
-  const HDC dc = BeginPaint(Handle(), &paint);
+void TStatusBar::Paint(HDC dc) {
   RECT area;
   GetClientRect(Handle(), &area);
   FillSolid(dc, area, SystemColor(COLOR_WINDOW));
@@ -22,8 +19,6 @@ LRESULT TStatusBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   FillSolid(dc, {1, bottom - 1, right, bottom}, frame);
   FillSolid(dc, {1, 1, 2, bottom}, frame);
   FillSolid(dc, {right - 1, 1, right, bottom}, frame);
-  EndPaint(Handle(), &paint);
-  return 0;
 }
 
 }  // namespace ui

@@ -40,6 +40,14 @@ class Window {
   HWND window_ = nullptr;
 };
 
+// A window that paints itself whole: WM_PAINT calls Paint, and the background is not erased
+// first (no flicker).
+class PaintedWindow : public Window {
+ protected:
+  virtual void Paint(HDC dc) = 0;
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
 // Runs handler and hands whatever it throws to the error report: for every place where a
 // window message enters the program's code.
 template <typename Handler>
