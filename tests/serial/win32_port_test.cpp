@@ -75,6 +75,10 @@ TEST(Win32Discovery, ListsOnlyTheSystemsComDevices) {
     EXPECT_EQ(name.rfind("COM", 0), 0u) << name;
     EXPECT_GT(name.size(), 3u) << name;
   }
+  // Wine's ports have no device-manager entry: the description is the name, six fields.
+  const serial::PortDescription description = serial::DescribeSerialPort(mapped);
+  EXPECT_EQ(description.name, mapped);
+  EXPECT_EQ(serial::DescriptionLine(description).rfind(std::string(mapped) + "\t", 0), 0u);
 }
 
 }  // namespace
