@@ -3,7 +3,6 @@
 #include <windows.h>
 // After windows.h, which it needs.
 #include <io.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,16 +32,6 @@ void RestoreConsole() {
 }
 
 }  // namespace
-
-std::vector<std::string> Utf8Arguments(int argc, char* const* argv) {
-  int count = 0;
-  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
-  std::vector<std::string> args;
-  for (int i = 0; i < count; ++i) args.push_back(Narrow(wide[i]));
-  LocalFree(wide);
-  return args;
-}
 
 void UseUtf8Console() {
   const UINT current = GetConsoleOutputCP();

@@ -1,9 +1,10 @@
 #include "ui/win32/application.h"
 
+#include "ui/win32/com_library.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 namespace ui {
 
@@ -30,13 +31,12 @@ void TLoaderProgram::Show() {
 }
 
 TApplicationSetup::TApplicationSetup() {
-  comJoined_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 }
 
 TApplicationSetup::~TApplicationSetup() {
-  if (comJoined_) CoUninitialize();
+  LeaveComponentObjects();
 }
 
 int RunMessageLoop() {

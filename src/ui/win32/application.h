@@ -34,17 +34,14 @@ class TLoaderProgram {
   std::unique_ptr<TForm2> form2_;
 };
 
-// Joins the component object system (single-threaded, for the shell's file dialog) and loads
-// the common controls for as long as it lives.
+// Loads the common controls for as long as it lives, and leaves the component object system
+// at the end if the file dialog joined it.
 class TApplicationSetup {
  public:
   TApplicationSetup();
   ~TApplicationSetup();
   TApplicationSetup(const TApplicationSetup&) = delete;
   TApplicationSetup& operator=(const TApplicationSetup&) = delete;
-
- private:
-  bool comJoined_ = false;
 };
 
 // Dispatches the thread's messages until the main window asks to end; returns the exit code.

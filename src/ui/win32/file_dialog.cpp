@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sys/win32/wide_text.h"
+#include "ui/win32/com_library.h"
 
 namespace ui {
 
@@ -36,7 +37,7 @@ std::string PathOf(IShellItem* item) {
   PWSTR path = nullptr;
   if (!item || FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) return {};
   std::string result = sys::Narrow(path);
-  CoTaskMemFree(path);
+  FreeTaskMemory(path);
   return result;
 }
 
@@ -83,8 +84,8 @@ class FolderWatch : public IFileDialogEvents {
 // False when the shell's dialog cannot be had at all.
 bool ChooseWithShell(HWND owner, FileChoice& choice) {
   ComPtr<IFileOpenDialog> dialog;
-  if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IFileOpenDialog, reinterpret_cast<void**>(dialog.Out()))))
+  if (FAILED(CreateInstance(CLSID_FileOpenDialog, IID_IFileOpenDialog,
+                            reinterpret_cast<void**>(dialog.Out()))))
     return false;
   const COMDLG_FILTERSPEC filter{L"HexFiles", L"*.hex"};
   dialog->SetTitle(kTitle);
@@ -136,7 +137,10 @@ void ChooseWithCommonDialog(HWND owner, FileChoice& choice) {
                   OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   request.lpfnHook = &FolderHook;
   request.lCustData = reinterpret_cast<LPARAM>(&choice.shownFolder);
-  if (!GetOpenFileNameW(&request)) return;
+  // The common dialogs' library, loaded when first wanted, as the shell's.
+  using Open = BOOL(WINAPI*)(OPENFILENAMEW*);
+  static const auto open = LibraryFunction<Open>(L"comdlg32.dll", "GetOpenFileNameW");
+  if (!open || !open(&request)) return;
   choice.confirmed = true;
   choice.file = sys::Narrow(file.c_str());
 }
