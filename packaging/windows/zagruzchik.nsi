@@ -1,5 +1,6 @@
 ; The Windows installer: the window, the console programs and an uninstaller, for all users.
-; makensis -DVERSION=1.0.N -DBUILD=<folder of the .exe files> -DOUTFILE=<installer> zagruzchik.nsi
+; makensis -DVERSION=1.0.N -DBUILD=<folder of the .exe files> -DICON=<.ico> -DOUTFILE=<installer>
+;   zagruzchik.nsi
 ; Silent: setup.exe /S [/PATH]; uninstall.exe /S.
 Unicode true
 Target amd64-unicode
@@ -30,6 +31,9 @@ VIAddVersionKey /LANG=1049 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1049 "CompanyName" "Zagruzchik"
 VIAddVersionKey /LANG=1049 "LegalCopyright" "Zagruzchik"
 
+; The application's icon, for the installer and the uninstaller too.
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
