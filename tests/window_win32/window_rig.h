@@ -92,7 +92,7 @@ class WindowRig {
   std::filesystem::path startFolder_;
 };
 
-// The window's control at client point (x, y) of parent, as the test sees the layout.
+// A child window's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND child);
 
 }  // namespace wintest

@@ -1,5 +1,6 @@
 #include "ui/win32/form2.h"
 
+#include "ui/behaviour/placement.h"
 #include "ui/win32/gdi.h"
 
 namespace ui {
@@ -11,13 +12,6 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
 }  // namespace
-
-POINT PromptPosition(const RECT& mainFrame, SIZE promptFrame) {
-  // Integer division truncates toward zero, as the placement rule wants for odd differences.
-  const LONG left = mainFrame.left + (mainFrame.right - mainFrame.left - promptFrame.cx) / 2;
-  const LONG top = mainFrame.top + (mainFrame.bottom - mainFrame.top - promptFrame.cy) / 2;
-  return {left < 0 ? 0 : left, top < 0 ? 0 : top};
-}
 
 TForm2::TForm2(HWND owner, HWND mainWindow) : mainWindow_(mainWindow) {
   RECT outer{0, 0, kClientWidth, kClientHeight};
@@ -41,7 +35,9 @@ void TForm2::Show() {
     RECT main{}, own{};
     GetWindowRect(mainWindow_, &main);
     GetWindowRect(Handle(), &own);
-    const POINT at = PromptPosition(main, {own.right - own.left, own.bottom - own.top});
+    const ScreenPoint at =
+        PromptPlace(main.left, main.top, main.right - main.left, main.bottom - main.top,
+                    own.right - own.left, own.bottom - own.top);
     SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowWindow(Handle(), SW_SHOW);

@@ -4,10 +4,6 @@
 
 namespace ui {
 
-// Where the prompt goes at its first showing: centred over the main window's outer frame,
-// each coordinate that comes out negative set to 0.
-POINT PromptPosition(const RECT& mainFrame, SIZE promptFrame);
-
 // The power-on prompt: a small modeless window with one fixed line of text. Closing it only
 // hides it; nothing else is told.
 class TForm2 : public Window {

@@ -1,10 +1,12 @@
 #include "ui/qt/widgets/form2.h"
+#include "ui/behaviour/placement.h"
 
 #include <QFont>
 #include <QLabel>
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "ui/behaviour/placement.h"
 #include "ui/qt/widgets/app_icon.h"
 #include "ui/qt/widgets/empty_caption.h"
 #include "ui/qt/widgets/frame_placement.h"
@@ -30,10 +32,9 @@ QFont PromptFont() {
 }  // namespace
 
 QPoint PromptPosition(const QRect& mainFrame, const QSize& promptFrame) {
-  // Integer division truncates toward zero, as the placement rule wants for odd differences.
-  const int left = mainFrame.left() + (mainFrame.width() - promptFrame.width()) / 2;
-  const int top = mainFrame.top() + (mainFrame.height() - promptFrame.height()) / 2;
-  return QPoint(left < 0 ? 0 : left, top < 0 ? 0 : top);
+  const ScreenPoint at = PromptPlace(mainFrame.left(), mainFrame.top(), mainFrame.width(),
+                                     mainFrame.height(), promptFrame.width(), promptFrame.height());
+  return QPoint(at.x, at.y);
 }
 
 TForm2::TForm2(QWidget* mainWindow)
