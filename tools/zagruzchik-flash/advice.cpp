@@ -4,13 +4,27 @@
 
 namespace flash {
 
+namespace {
+
+// Where the timer is set: FTDI's Windows driver has it among the port's advanced settings;
+// on Linux the README says how the package's udev rule keeps it at 1 ms.
+#ifdef _WIN32
+constexpr const char* kLatencyRemedy =
+    "set it to 1 ms in the Device Manager: the port's Properties, Port Settings, Advanced, "
+    "Latency Timer (msec)";
+#else
+constexpr const char* kLatencyRemedy = "see " LOADER_DOC_DIR "/README.md";
+#endif
+
+}  // namespace
+
 std::string LatencyWarning(const serial::LineLatency& latency) {
   if (latency.timerMs <= 1) return {};
   // Measured on FTDI adapters: about 10 % at the default 16 ms, in proportion to the timer.
   const long percent = std::lround(latency.timerMs * 10.0 / 16.0);
   return "the adapter's latency timer is " + std::to_string(latency.timerMs) +
-         " ms: the download will be about " + std::to_string(percent) +
-         " % slower; see " LOADER_DOC_DIR "/README.md";
+         " ms: the download will be about " + std::to_string(percent) + " % slower; " +
+         kLatencyRemedy;
 }
 
 std::string AdviceFor(const std::string& failure) {

@@ -3,12 +3,16 @@
 // overlapped WaitCommEvent, ReadFile and WriteFile.
 #include <windows.h>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <utility>
 
 #include "serial/comm_device.h"
 #include "serial/comm_error.h"
 #include "serial/comm_settings.h"
+#include "serial/rate_tolerance.h"
+#include "serial/win32/device_manager.h"
 #include "sys/win32/wide_text.h"
 
 namespace serial {
@@ -35,13 +39,27 @@ int LastError() {
   return static_cast<int>(GetLastError());
 }
 
+// Wine sets a rate that Linux has no constant for through Linux's old custom-divisor interface
+// and then reports 38400, the constant that interface borrows: there the rate the line really
+// runs at cannot be read back. Everywhere else the driver's report is believed.
+bool RateReadBackIsBlind(std::int32_t requested, DWORD reported) {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  constexpr std::int32_t kLinuxRates[] = {50,    75,    110,    134,    150,    200,   300,
+                                          600,   1200,  1800,   2400,   4800,   9600,  19200,
+                                          38400, 57600, 115200, 230400, 460800, 921600};
+  return wine && reported == 38400 &&
+         std::find(std::begin(kLinuxRates), std::end(kLinuxRates), requested) ==
+             std::end(kLinuxRates);
+}
+
 DWORD Ms(std::chrono::milliseconds ms) {
   return ms.count() <= 0 ? 0 : static_cast<DWORD>(ms.count());
 }
 
 class Win32Device : public CommDevice {
  public:
-  explicit Win32Device(HANDLE port) : port_(port) {}
+  Win32Device(HANDLE port, std::string name) : port_(port), name_(std::move(name)) {}
 
   // Pending requests end with the handle.
   ~Win32Device() override { CancelIo(port_.get()); }
@@ -89,6 +107,14 @@ class Win32Device : public CommDevice {
     dcb.EofChar = static_cast<char>(line.EventChars.EofChar);
     dcb.EvtChar = static_cast<char>(line.EventChars.EventChar);
     if (!SetCommState(port_.get(), &dcb)) RaiseCommError("Error writing dcb (%d), %s", LastError());
+    // A driver may round the rate to what its clock can divide down to, or keep another one:
+    // believe only the rate it reports back.
+    DCB applied = {};
+    applied.DCBlength = sizeof applied;
+    if (!GetCommState(port_.get(), &applied))
+      RaiseCommError("Error writing dcb (%d), %s", LastError());
+    if (!RateReadBackIsBlind(line.BaudRate, applied.BaudRate))
+      CheckRateReadBack(line.BaudRate, applied.BaudRate, applied.BaudRate);
   }
 
   void SetupBuffers(std::int32_t readSize, std::int32_t writeSize) override {
@@ -207,7 +233,14 @@ class Win32Device : public CommDevice {
     return written > 0 ? static_cast<std::ptrdiff_t>(written) : -ERROR_WRITE_FAULT;
   }
 
-  LineLatency Latency() const override { return {}; }
+  // FTDI's driver keeps the adapter's latency timer with the device (set in the port's
+  // advanced settings); other drivers keep none. Asked here, when wanted, not at every opening.
+  LineLatency Latency() const override {
+    LineLatency latency;
+    if (const auto timer = PortDeviceEntry(name_).DriverNumber(L"LatencyTimer"))
+      latency.timerMs = static_cast<int>(*timer);
+    return latency;
+  }
   void Renotify() override { SetEvent(again_.get()); }
   void Wake() override { SetEvent(wake_.get()); }
 
@@ -231,6 +264,7 @@ class Win32Device : public CommDevice {
   static constexpr int kFailuresRiddenOut = 20;
 
   Handle port_;
+  const std::string name_;  // "COM3", as the device manager names the port
   Handle readDone_;
   Handle writeDone_;
   Handle commEvent_;
@@ -249,7 +283,8 @@ class Win32Device : public CommDevice {
 
 std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
   // COM12 and \\.\COM12 alike: the device namespace is put in front only when missing.
-  const std::string devicePath = name.rfind("\\\\.\\", 0) == 0 ? name : "\\\\.\\" + name;
+  const bool inNamespace = name.rfind("\\\\.\\", 0) == 0;
+  const std::string devicePath = inNamespace ? name : "\\\\.\\" + name;
   const std::wstring path = sys::Wide(devicePath);
   HANDLE port = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OVERLAPPED, nullptr);
@@ -260,7 +295,7 @@ std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
     throw ECommError("Can't open specified device " + name + " (Error " + std::to_string(error) +
                      ", " + SystemErrorText(error) + ")");
   }
-  auto device = std::make_unique<Win32Device>(port);
+  auto device = std::make_unique<Win32Device>(port, inNamespace ? name.substr(4) : name);
   if (!device->HasEvents()) {
     const int error = LastError();
     throw ECommError("Can't open specified device " + name + " (Error " + std::to_string(error) +

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "sys/win32/library_function.h"
+
 namespace ui {
 
 // The component object system, for the shell's file dialog only: its library is loaded, and
@@ -13,14 +15,6 @@ void LeaveComponentObjects();
 HRESULT CreateInstance(REFCLSID type, REFIID kind, void** object);
 void FreeTaskMemory(void* memory);
 
-// A function of a system library, loaded on first use and kept for the run; nullptr when the
-// library or the function is not there.
-template <typename Function>
-Function LibraryFunction(const wchar_t* library, const char* name) {
-  const HMODULE module = LoadLibraryW(library);
-  if (!module) return nullptr;
-  // Through the generic function pointer type: the cast GCC accepts without a warning.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
+using sys::LibraryFunction;
 
 }  // namespace ui
