@@ -7,7 +7,7 @@ namespace flash {
 namespace {
 
 // Where the timer is set: FTDI's Windows driver has it among the port's advanced settings;
-// on Linux the README says how the package's udev rule keeps it at 1 ms.
+// on Linux the README says how a udev rule keeps it at 1 ms.
 #ifdef _WIN32
 constexpr const char* kLatencyRemedy =
     "set it to 1 ms in the Device Manager: the port's Properties, Port Settings, Advanced, "
