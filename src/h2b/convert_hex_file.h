@@ -13,7 +13,7 @@ namespace h2b {
 // moved to its backup name unless that name is taken. A HEX file without a single data byte
 // is refused before any name is touched. Returns the image, still open, or one without a
 // name when hexFileName names no existing file (then nothing is touched).
-// Throws EFileError or EConvertError with the message for the user, EInterrupted when the
+// Throws EFileError or EConvertError with the message for the user, sys::EInterrupted when the
 // user asked the program to stop (sys::InterruptRequested).
 ConvertedImage ConvertHexFileToImage(const std::string& hexFileName);
 

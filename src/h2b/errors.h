@@ -17,10 +17,4 @@ class EConvertError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The user asked the program to stop while it was converting; the image was not made.
-class EInterrupted : public std::runtime_error {
- public:
-  EInterrupted() : std::runtime_error("Прервано") {}
-};
-
 }  // namespace h2b

@@ -18,3 +18,17 @@ std::unique_ptr<transfer::ImageStream> HexImageSource::OpenImage(const std::stri
 }
 
 }  // namespace h2b
+
+namespace h2b {
+
+std::unique_ptr<transfer::ImageStream> ConvertedImageSource::OpenImage(const std::string&) {
+  return std::make_unique<ImageFileStream>(image_);
+}
+
+std::unique_ptr<transfer::ImageSource> MakeImageSource(
+    std::shared_ptr<const ConvertedImage> converted) {
+  if (converted) return std::make_unique<ConvertedImageSource>(std::move(converted));
+  return std::make_unique<HexImageSource>();
+}
+
+}  // namespace h2b

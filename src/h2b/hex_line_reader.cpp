@@ -34,7 +34,7 @@ HexLineReader::~HexLineReader() = default;
 
 bool HexLineReader::Fill() {
   if (atEnd_) return false;
-  if (sys::InterruptRequested()) throw EInterrupted();
+  if (sys::InterruptRequested()) throw sys::EInterrupted();
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;

@@ -58,7 +58,7 @@ void ImageWriter::Append(const std::uint8_t* data, std::size_t count) {
 
 void ImageWriter::Flush() {
   // Every megabyte: a huge fill from a high base address stops at once too.
-  if (sys::InterruptRequested()) throw EInterrupted();
+  if (sys::InterruptRequested()) throw sys::EInterrupted();
   if (window_.empty()) return;
   digest_.Set(static_cast<std::size_t>(windowStart_ / kWindow),
               ImageDigest::Of(window_.data(), window_.size()));

@@ -58,8 +58,12 @@ class CommDevice {
   virtual void Wake() = 0;
 };
 
-// Opens the port with the given name (the backend decides what the name means).
-// "Specified device not found (%s)." or "Can't open specified device %s (Error %d, %s)".
+// Opens the port with the given name: a name that begins with a kind's scheme ("KIND://...")
+// opens that kind of port (port_kinds.h), any other the system's serial device of that name.
+// "Specified device not found (%s)." or "Can't open specified device %s (...)".
 std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name);
+
+// The platform backend: the system's serial device by its name or path.
+std::unique_ptr<CommDevice> OpenSystemDevice(const std::string& name);
 
 }  // namespace serial

@@ -1,31 +1,23 @@
 #include "ui/program.h"
 
 #include "h2b/hex_image_source.h"
-#include "serial/comm_port.h"
 #include "serial/discovery.h"
-#include "serial/loader_line.h"
 #include "ui/settings/settings_store.h"
 
 namespace ui {
 
 Program::Program(TForm1Controls& controls, serial::UiDispatcher& dispatcher, ErrorReport report,
-                 ProgramSetup setup) {
+                 ProgramSetup setup)
+    : report_(std::move(report)) {
   serial::TPortDevice* port = setup.Port;
   if (!port) {
-    ownPort_ = std::make_unique<serial::TCommPort>(dispatcher);
-    serial::SetLoaderLine(*ownPort_);
-    ownPort_->OnRxChar = [this](serial::TCommPort&, std::int32_t count) {
-      behaviour_->Comm1RxChar(count);
-    };
-    ownPort_->OnLineLost = [this](serial::TCommPort&, bool allWritten) {
-      return behaviour_->Comm1LineLost(allWritten);
-    };
-    ownPort_->ErrorReport = std::move(report);
-    port = ownPort_.get();
+    serial::LinkConsumer& consumer = *this;
+    ownLink_ = std::make_unique<serial::LoaderLink>(dispatcher, consumer);
+    port = &ownLink_->Port();
   }
   transfer::ImageSource* images = setup.Images;
   if (!images) {
-    ownImages_ = std::make_unique<h2b::HexImageSource>();
+    ownImages_ = h2b::MakeImageSource();
     images = ownImages_.get();
   }
   behaviour_ = std::make_unique<TForm1Behaviour>(
@@ -35,5 +27,17 @@ Program::Program(TForm1Controls& controls, serial::UiDispatcher& dispatcher, Err
 }
 
 Program::~Program() = default;
+
+void Program::Received(std::int32_t count) {
+  behaviour_->Comm1RxChar(count);
+}
+
+bool Program::LineLost(bool allWritten) {
+  return behaviour_->Comm1LineLost(allWritten);
+}
+
+void Program::Failed(const std::exception_ptr& failure) {
+  report_(failure);
+}
 
 }  // namespace ui

@@ -7,15 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "serial/loader_link.h"
 #include "serial/ui_dispatcher.h"
 #include "transfer/image_source.h"
 #include "ui/behaviour/controls.h"
 #include "ui/behaviour/form1_behaviour.h"
-
-namespace serial {
-class TCommPort;
-class TPortDevice;
-}  // namespace serial
 
 namespace ui {
 
@@ -33,14 +29,14 @@ struct ProgramSetup {
 // device handing its notifications to the window's event loop, the HEX converter, the settings
 // store and the window's behaviour. The window supplies its controls, the dispatcher of its
 // event loop and its error report, and runs FormCreate once its controls exist.
-class Program {
+class Program : private serial::LinkConsumer {
  public:
   using ErrorReport = std::function<void(const std::exception_ptr& failure)>;
 
   // controls and dispatcher must outlive the program.
   Program(TForm1Controls& controls, serial::UiDispatcher& dispatcher, ErrorReport report,
           ProgramSetup setup = {});
-  ~Program();
+  ~Program() override;
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
@@ -48,7 +44,13 @@ class Program {
   const TForm1Behaviour& Behaviour() const { return *behaviour_; }
 
  private:
-  std::unique_ptr<serial::TCommPort> ownPort_;
+  // serial::LinkConsumer: the window's own port hands its traffic to the behaviour.
+  void Received(std::int32_t count) override;
+  bool LineLost(bool allWritten) override;
+  void Failed(const std::exception_ptr& failure) override;
+
+  ErrorReport report_;
+  std::unique_ptr<serial::LoaderLink> ownLink_;
   std::unique_ptr<transfer::ImageSource> ownImages_;
   // Last of the parts: it uses the port and the images until it is gone.
   std::unique_ptr<TForm1Behaviour> behaviour_;

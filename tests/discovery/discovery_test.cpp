@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "serial/discovery.h"
-#include "serial/posix/discovery_sysfs.h"
-#include "serial/posix/latency_timer.h"
-#include "serial/posix/port_details.h"
+#include "serial/linux/discovery_sysfs.h"
+#include "serial/linux/latency_timer.h"
+#include "serial/linux/port_details.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using serial::posix::ListSysfsSerialPorts;
+using serial::linux_tty::ListSysfsSerialPorts;
 using Names = std::vector<std::string>;
 
 // A sysfs look-alike: class/tty/NAME links to devices/.../tty/NAME, as the kernel lays it out.
@@ -105,11 +105,11 @@ TEST_F(FakeSysfs, LatencyTimerIsReadFromTheUsbSerialPortBehindTheCharacterDevice
                                root_ / "dev" / "char" / "166:0");
   std::ofstream(root_ / "devices/usb1/1-1/1-1:1.0/ttyUSB0/latency_timer") << "16\n";
 
-  EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 188, 0), 16);
-  EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 166, 0), -1);  // ACM: no timer
-  EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 4, 64), -1);   // no such device
+  EXPECT_EQ(serial::linux_tty::ReadLatencyTimer(root_, 188, 0), 16);
+  EXPECT_EQ(serial::linux_tty::ReadLatencyTimer(root_, 166, 0), -1);  // ACM: no timer
+  EXPECT_EQ(serial::linux_tty::ReadLatencyTimer(root_, 4, 64), -1);   // no such device
   std::ofstream(root_ / "devices/usb1/1-1/1-1:1.0/ttyUSB0/latency_timer") << "fast\n";
-  EXPECT_EQ(serial::posix::ReadLatencyTimer(root_, 188, 0), -1);
+  EXPECT_EQ(serial::linux_tty::ReadLatencyTimer(root_, 188, 0), -1);
 }
 
 // The USB device above the port carries the ids and strings; by-id links are matched by where
@@ -133,7 +133,7 @@ TEST_F(FakeSysfs, APortIsDescribedByItsUsbDeviceAndTheLinksThatLeadToIt) {
                      dev / "serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
   fs::create_symlink("../../ttyS0", dev / "serial/by-id/pci-other");
 
-  const serial::PortDescription usb0 = serial::posix::DescribeSysfsPort(root_, dev, "ttyUSB0");
+  const serial::PortDescription usb0 = serial::linux_tty::DescribeSysfsPort(root_, dev, "ttyUSB0");
   EXPECT_EQ(usb0.usbId, "0403:6001");
   EXPECT_EQ(serial::DescriptionLine(usb0),
             "ttyUSB0\t0403:6001\tFTDI\tFT232R USB UART\tA50285BI\t" +
@@ -142,10 +142,10 @@ TEST_F(FakeSysfs, APortIsDescribedByItsUsbDeviceAndTheLinksThatLeadToIt) {
   // No USB device above it: no ids, and the search stops at the top of sysfs.
   std::ofstream(root_ / "idVendor") << "dead\n";
   std::ofstream(root_ / "idProduct") << "beef\n";
-  const serial::PortDescription s0 = serial::posix::DescribeSysfsPort(root_, dev, "ttyS0");
+  const serial::PortDescription s0 = serial::linux_tty::DescribeSysfsPort(root_, dev, "ttyS0");
   EXPECT_EQ(serial::DescriptionLine(s0),
             "ttyS0\t\t\t\t\t" + (dev / "serial/by-id/pci-other").string());
-  EXPECT_EQ(serial::DescriptionLine(serial::posix::DescribeSysfsPort(root_, dev, "ttyX")),
+  EXPECT_EQ(serial::DescriptionLine(serial::linux_tty::DescribeSysfsPort(root_, dev, "ttyX")),
             "ttyX\t\t\t\t\t");
 }
 

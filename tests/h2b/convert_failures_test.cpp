@@ -116,7 +116,7 @@ TEST_F(ConvertFailures, AnInterruptStopsTheConversionAtOnce) {
        {HexOf(RandomImage(3 << 20)), LinearRecord(0x4000) + DataRecord(0, {1})}) {
     WriteFile("app.hex", text);
     sys::RequestInterrupt();
-    EXPECT_THROW(h2b::ConvertHexFile("app.hex"), h2b::EInterrupted);
+    EXPECT_THROW(h2b::ConvertHexFile("app.hex"), sys::EInterrupted);
     sys::ClearInterruptRequest();
     EXPECT_EQ(FolderNames(), (std::vector<std::string>{"app.BIN", "app.hex"}));
   }

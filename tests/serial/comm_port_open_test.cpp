@@ -10,8 +10,8 @@
 #include <fstream>
 #include <iomanip>
 
-#include "serial/posix/termios2.h"
-#include "serial/posix/uucp_lock.h"
+#include "serial/linux/termios2.h"
+#include "serial/linux/uucp_lock.h"
 #include "support/port_fixture.h"
 
 using namespace serial;
@@ -22,8 +22,8 @@ using CommPortOpen = PortFixture;
 TEST_F(CommPortOpen, LineRunsAt10400Raw8N1WithoutFlowControl) {
   port.Open();
   ASSERT_TRUE(port.Active());
-  posix::LineState line;
-  ASSERT_EQ(posix::GetLineState(pty.Slave(), line), 0);
+  linux_tty::LineState line;
+  ASSERT_EQ(linux_tty::GetLineState(pty.Slave(), line), 0);
   EXPECT_EQ(line.outputRate, 10400u);
   EXPECT_EQ(line.inputRate, 10400u);
   EXPECT_EQ(line.dataBits, 8);
@@ -45,8 +45,8 @@ TEST_F(CommPortOpen, LineChangesWhileOpenApplyAtOnceUnlessUpdateDcbIsOff) {
   port.Open();
   port.SetUserBaudrate(9600);
   port.SetFlowControl({.OutCtsFlow = true});
-  posix::LineState line;
-  ASSERT_EQ(posix::GetLineState(pty.Slave(), line), 0);
+  linux_tty::LineState line;
+  ASSERT_EQ(linux_tty::GetLineState(pty.Slave(), line), 0);
   EXPECT_EQ(line.outputRate, 9600u);
   EXPECT_TRUE(line.rtsCtsFlow);
   // A line the device cannot make is refused with the line-settings message; the value stays.
@@ -59,11 +59,11 @@ TEST_F(CommPortOpen, LineChangesWhileOpenApplyAtOnceUnlessUpdateDcbIsOff) {
   port.SetDatabits(TDatabits::db8);
   port.SetUpdateDCB(false);
   port.SetUserBaudrate(10400);
-  posix::LineState before;
-  ASSERT_EQ(posix::GetLineState(pty.Slave(), before), 0);
+  linux_tty::LineState before;
+  ASSERT_EQ(linux_tty::GetLineState(pty.Slave(), before), 0);
   EXPECT_NE(before.outputRate, 9600u);  // Close put back the line the port had
   port.Open();
-  ASSERT_EQ(posix::GetLineState(pty.Slave(), line), 0);
+  ASSERT_EQ(linux_tty::GetLineState(pty.Slave(), line), 0);
   EXPECT_EQ(line.outputRate, before.outputRate);  // left as it was
 }
 
@@ -116,7 +116,7 @@ TEST_F(CommPortOpen, PortHeldElsewhereIsBusy) {
 TEST_F(CommPortOpen, TerminalProgramsLockFilesAreHonoured) {
   const std::string folder = ::testing::TempDir() + "/locks-" + std::to_string(::getpid());
   std::filesystem::create_directories(folder);
-  serial::posix::SetUucpLockFolder(folder);
+  serial::linux_tty::SetUucpLockFolder(folder);
   std::string device = pty.SlavePath().substr(5);  // pts/N
   std::replace(device.begin(), device.end(), '/', '_');
   const std::string lock = folder + "/LCK.." + device;
@@ -137,7 +137,7 @@ TEST_F(CommPortOpen, TerminalProgramsLockFilesAreHonoured) {
   EXPECT_EQ(holder, ::getpid());
   port.Close();
   EXPECT_FALSE(std::filesystem::exists(lock));
-  serial::posix::SetUucpLockFolder("/run/lock");
+  serial::linux_tty::SetUucpLockFolder("/run/lock");
   std::filesystem::remove_all(folder);
 }
 

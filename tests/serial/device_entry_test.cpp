@@ -13,7 +13,7 @@
 
 #include "serial/comm_port.h"
 #include "serial/discovery.h"
-#include "serial/loader_line.h"
+#include "serial/loader_link.h"
 #include "support/loop_dispatcher.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "serial/comm_error.h"
 #include "serial/comm_port.h"
-#include "serial/loader_line.h"
+#include "serial/loader_link.h"
 #include "support/comm_error_of.h"
 #include "support/loop_dispatcher.h"
 #ifndef _WIN32

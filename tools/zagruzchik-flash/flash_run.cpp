@@ -6,26 +6,22 @@
 
 #include "advice.h"
 #include "h2b/convert_hex_file.h"
-#include "serial/loader_line.h"
+#include "sys/interrupt.h"
 #include "sys/process.h"
 
 namespace flash {
 
 FlashRun::FlashRun(const FlashOptions& options)
     : options_(options),
-      port_(ui_),
+      link_(ui_, *this),
+      port_(link_.Port()),
       progress_(stderr, sys::StandardErrorIsTerminal()),
       view_(
           progress_, [this](const std::string& text) { Fail(text); }, [this] { Quit(0); }),
-      download_(port_, view_, images_),
+      images_(h2b::MakeImageSource()),
+      download_(port_, view_, *images_),
       signals_(ui_, [this](int signal) { Interrupt(signal); }) {
-  serial::SetLoaderLine(port_);
   port_.SetDeviceName(options_.port);
-  port_.OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Received(count); };
-  port_.OnLineLost = [this](serial::TCommPort&, bool allWritten) {
-    return download_.LineLost(allWritten);
-  };
-  port_.ErrorReport = [this](const std::exception_ptr& error) { Fail(serial::MessageOf(error)); };
 }
 
 int FlashRun::Exec() {
@@ -45,7 +41,7 @@ int FlashRun::Run() {
     // was, no image written and none moved aside.
     port_.Open();
     download_.Start(options_.hexFile);
-  } catch (const h2b::EInterrupted&) {
+  } catch (const sys::EInterrupted&) {
     // The signal's own call, already on its way to the loop, says so and sets the status.
     return ui_.Run();
   } catch (const std::exception& error) {

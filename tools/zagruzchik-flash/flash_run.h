@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -9,14 +10,14 @@
 #include "h2b/hex_image_source.h"
 #include "interrupt_signals.h"
 #include "progress_printer.h"
-#include "serial/comm_port.h"
+#include "serial/loader_link.h"
 #include "transfer/download.h"
 
 namespace flash {
 
 // One download from the command line: the window's engine, image source and serial port
 // device, run on a console loop of the thread that calls Exec.
-class FlashRun {
+class FlashRun : private serial::LinkConsumer {
  public:
   explicit FlashRun(const FlashOptions& options);
 
@@ -26,17 +27,21 @@ class FlashRun {
 
  private:
   int Run();
-  void Received(std::int32_t count);
+  // serial::LinkConsumer
+  void Received(std::int32_t count) override;
+  bool LineLost(bool allWritten) override { return download_.LineLost(allWritten); }
+  void Failed(const std::exception_ptr& failure) override { Fail(serial::MessageOf(failure)); }
   void Fail(const std::string& message);
   void Interrupt(int signal);
   void Quit(int code);
 
   FlashOptions options_;
   ConsoleLoop ui_;
-  serial::TCommPort port_;
+  serial::LoaderLink link_;
+  serial::TCommPort& port_;
   ProgressPrinter progress_;
   ConsoleView view_;
-  h2b::HexImageSource images_;
+  std::unique_ptr<transfer::ImageSource> images_;
   transfer::Download download_;
   std::optional<int> exitCode_;
   InterruptSignals signals_;

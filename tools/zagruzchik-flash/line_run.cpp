@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "h2b/convert_hex_file.h"
-#include "h2b/errors.h"
 #include "h2b/file_errors.h"
+#include "sys/interrupt.h"
 #include "sys/process.h"
 
 namespace flash {
@@ -77,7 +77,7 @@ int LineRun::Exec() {
     }
     image =
         std::make_shared<const h2b::ConvertedImage>(h2b::ConvertHexFileToImage(options_.hexFile));
-  } catch (const h2b::EInterrupted&) {
+  } catch (const sys::EInterrupted&) {
     loop_.Run();  // the signal's own call says so
     return *interrupted_;
   } catch (const std::exception& error) {
@@ -85,7 +85,7 @@ int LineRun::Exec() {
     return 1;
   }
   for (const std::string& port : options_.ports) {
-    stations_.push_back(std::make_unique<Station>(loop_, port, image,
+    stations_.push_back(std::make_unique<Station>(loop_, port, options_.hexFile, image,
                                                   [this](Station& station) { Changed(station); }));
     printedTenths_.push_back(11);
   }

@@ -2,27 +2,26 @@
 
 #include <cmath>
 
-#include "h2b/image_file_stream.h"
-#include "serial/loader_line.h"
+#include "h2b/hex_image_source.h"
 
 namespace flash {
 
-Station::Station(serial::UiDispatcher& loop, std::string port,
+Station::Station(serial::UiDispatcher& loop, std::string port, std::string hexFile,
                  std::shared_ptr<const h2b::ConvertedImage> image,
                  std::function<void(Station&)> changed)
     : port_(std::move(port)),
-      image_(std::move(image)),
+      hexFile_(std::move(hexFile)),
+      images_(h2b::MakeImageSource(std::move(image))),
       changed_(std::move(changed)),
-      device_(loop),
-      download_(device_, *this, *this) {
-  serial::SetLoaderLine(device_);
+      link_(loop, *this),
+      device_(link_.Port()),
+      download_(device_, *this, *images_) {
   device_.SetDeviceName(port_);
-  device_.OnRxChar = [this](serial::TCommPort&, std::int32_t count) { Received(count); };
-  device_.OnLineLost = [this](serial::TCommPort&, bool allWritten) {
-    lostBeforeHello_ = state_ == State::Waiting;
-    return download_.LineLost(allWritten);
-  };
-  device_.ErrorReport = [this](const std::exception_ptr& error) { Fail(serial::MessageOf(error)); };
+}
+
+bool Station::LineLost(bool allWritten) {
+  lostBeforeHello_ = state_ == State::Waiting;
+  return download_.LineLost(allWritten);
 }
 
 void Station::Begin(bool nextBoard) {
@@ -33,7 +32,7 @@ void Station::Begin(bool nextBoard) {
   message_.clear();
   started_ = ended_ = Clock::time_point{};
   try {
-    download_.Start(port_);
+    download_.Start(hexFile_);
   } catch (const std::exception& error) {
     portFailed_ = !device_.Active();
     Fail(error.what());
@@ -96,10 +95,6 @@ void Station::DownloadEnded(transfer::Ending how) {
   percent_ = 100;
   ended_ = Clock::now();
   changed_(*this);
-}
-
-std::unique_ptr<transfer::ImageStream> Station::OpenImage(const std::string&) {
-  return std::make_unique<h2b::ImageFileStream>(image_);
 }
 
 }  // namespace flash

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "h2b/converted_image.h"
-#include "serial/comm_port.h"
+#include "serial/loader_link.h"
 #include "serial/ui_dispatcher.h"
 #include "transfer/download.h"
 
@@ -17,14 +17,15 @@ namespace flash {
 // loop, sending the line's one image. A failure ends this port's board only.
 //
 // Threading: everything runs on the loop's thread, as for the single-port run.
-class Station : private transfer::View, private transfer::ImageSource {
+class Station : private transfer::View, private serial::LinkConsumer {
  public:
   enum class State { Waiting, Downloading, Passed, Failed };
   using Clock = std::chrono::steady_clock;
 
   // changed: after every change worth showing (state, percent); the station may be restarted
   // from it only through the loop.
-  Station(serial::UiDispatcher& loop, std::string port,
+  // image: the line's one conversion of hexFile.
+  Station(serial::UiDispatcher& loop, std::string port, std::string hexFile,
           std::shared_ptr<const h2b::ConvertedImage> image, std::function<void(Station&)> changed);
   Station(const Station&) = delete;
   Station& operator=(const Station&) = delete;
@@ -50,7 +51,11 @@ class Station : private transfer::View, private transfer::ImageSource {
 
  private:
   void Fail(const std::string& message);
-  void Received(std::int32_t count);
+
+  // serial::LinkConsumer
+  void Received(std::int32_t count) override;
+  bool LineLost(bool allWritten) override;
+  void Failed(const std::exception_ptr& failure) override { Fail(serial::MessageOf(failure)); }
 
   // transfer::View
   void SetProgressTotal(std::uint32_t totalParts) override { total_ = totalParts; }
@@ -63,13 +68,12 @@ class Station : private transfer::View, private transfer::ImageSource {
   void ShowInformation(const std::string& text) override { Fail(text); }
   void DownloadEnded(transfer::Ending how) override;
 
-  // transfer::ImageSource: the one conversion, read from where this port has got to.
-  std::unique_ptr<transfer::ImageStream> OpenImage(const std::string&) override;
-
   std::string port_;
-  std::shared_ptr<const h2b::ConvertedImage> image_;
+  std::string hexFile_;
+  std::unique_ptr<transfer::ImageSource> images_;
   std::function<void(Station&)> changed_;
-  serial::TCommPort device_;
+  serial::LoaderLink link_;
+  serial::TCommPort& device_;
   transfer::Download download_;
   State state_ = State::Waiting;
   std::uint32_t total_ = 0;

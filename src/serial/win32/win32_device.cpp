@@ -281,7 +281,7 @@ class Win32Device : public CommDevice {
 
 }  // namespace
 
-std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
+std::unique_ptr<CommDevice> OpenSystemDevice(const std::string& name) {
   // COM12 and \\.\COM12 alike: the device namespace is put in front only when missing.
   const bool inNamespace = name.rfind("\\\\.\\", 0) == 0;
   const std::string devicePath = inNamespace ? name : "\\\\.\\" + name;

@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
-#include "h2b/errors.h"
+#include "sys/interrupt.h"
 #include "serial/qt/qt_dispatcher.h"
 #include "ui/qt/messages.h"
 #include "ui/qt/widgets/balloon_hint.h"
@@ -81,7 +81,7 @@ TForm1::~TForm1() {
 void TForm1::Guarded(const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const h2b::EInterrupted&) {
+  } catch (const sys::EInterrupted&) {
     // A signal stopped the conversion; the window closes as it says, with nothing to report.
   } catch (...) {
     ReportException(std::current_exception());

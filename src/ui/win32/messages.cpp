@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "h2b/errors.h"
+#include "sys/interrupt.h"
 #include "sys/win32/wide_text.h"
 
 namespace ui {
@@ -42,7 +42,7 @@ void ReportException(const std::exception_ptr& failure) {
   try {
     std::rethrow_exception(failure);
   } catch (const EAbort&) {
-  } catch (const h2b::EInterrupted&) {
+  } catch (const sys::EInterrupted&) {
     // The conversion was stopped on purpose; there is nothing to report.
   } catch (const std::exception& e) {
     ShowErrorBox(e.what());

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "serial/comm_port.h"
-#include "serial/loader_line.h"
+#include "serial/loader_link.h"
 #include "support/comm_error_of.h"
 #include "support/loop_dispatcher.h"
 #include "support/pty_pair.h"

@@ -16,9 +16,9 @@
 
 #include "serial/comm_device.h"
 #include "serial/comm_error.h"
-#include "serial/posix/latency_timer.h"
-#include "serial/posix/termios2.h"
-#include "serial/posix/uucp_lock.h"
+#include "serial/linux/latency_timer.h"
+#include "serial/linux/termios2.h"
+#include "serial/linux/uucp_lock.h"
 #include "serial/rate_tolerance.h"
 
 namespace serial {
@@ -58,9 +58,9 @@ class Descriptor {
   int fd_;
 };
 
-class PosixDevice : public CommDevice {
+class LinuxDevice : public CommDevice {
  public:
-  PosixDevice(posix::UucpLock lock, Descriptor fd, Descriptor wakeFd, Descriptor againFd,
+  LinuxDevice(linux_tty::UucpLock lock, Descriptor fd, Descriptor wakeFd, Descriptor againFd,
               Descriptor epollFd)
       : uucpLock_(std::move(lock)),
         fd_(std::move(fd)),
@@ -71,11 +71,11 @@ class PosixDevice : public CommDevice {
   // Whatever is still queued for the line is discarded, so close(2) does not wait for the
   // driver to drain it (up to 30 s on a stalled USB adapter) and no stale byte follows later.
   // Only the opening that holds the port touches it here: a refused one leaves the holder alone.
-  ~PosixDevice() override {
+  ~LinuxDevice() override {
     if (!exclusive_) return;
     ::tcflush(fd_.get(), TCOFLUSH);
     // As the port was before: a terminal opened by mistake (--port /dev/tty) is not left raw.
-    if (savedLine_.valid) posix::RestoreLine(fd_.get(), savedLine_);
+    if (savedLine_.valid) linux_tty::RestoreLine(fd_.get(), savedLine_);
     if (serialFlagsChanged_) {
       serial_struct info{};
       if (::ioctl(fd_.get(), TIOCGSERIAL, &info) == 0) {
@@ -102,7 +102,7 @@ class PosixDevice : public CommDevice {
     if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? EBUSY : errno;
     if (::ioctl(fd_.get(), TIOCEXCL) != 0) return errno;
     exclusive_ = true;
-    posix::SaveLine(fd_.get(), savedLine_);
+    linux_tty::SaveLine(fd_.get(), savedLine_);
     return 0;
   }
 
@@ -147,12 +147,12 @@ class PosixDevice : public CommDevice {
       latency_.lowLatency = (info.flags & ASYNC_LOW_LATENCY) != 0;
     struct stat st {};
     if (::fstat(fd_.get(), &st) == 0)
-      latency_.timerMs = posix::ReadLatencyTimer("/sys", major(st.st_rdev), minor(st.st_rdev));
+      latency_.timerMs = linux_tty::ReadLatencyTimer("/sys", major(st.st_rdev), minor(st.st_rdev));
   }
 
   void ApplyLine(const TLineSettings& line) override {
-    posix::LineRates rates;
-    if (const int error = posix::SetRawLine(fd_.get(), line, rates)) {
+    linux_tty::LineRates rates;
+    if (const int error = linux_tty::SetRawLine(fd_.get(), line, rates)) {
       RaiseCommError("Error writing dcb (%d), %s", error);
     }
     CheckRateReadBack(line.BaudRate, rates.input, rates.output);
@@ -285,7 +285,7 @@ class PosixDevice : public CommDevice {
     }
   }
 
-  posix::UucpLock uucpLock_;  // released after the descriptor is closed
+  linux_tty::UucpLock uucpLock_;  // released after the descriptor is closed
   Descriptor fd_;
   Descriptor wakeFd_;
   Descriptor againFd_;
@@ -294,7 +294,7 @@ class PosixDevice : public CommDevice {
   bool haveCounts_ = false;  // the driver keeps line-error counters
   bool exclusive_ = false;
   bool serialFlagsChanged_ = false;
-  posix::SavedLine savedLine_;
+  linux_tty::SavedLine savedLine_;
   int savedSerialFlags_ = 0;
   LineLatency latency_;
 };
@@ -307,17 +307,17 @@ class PosixDevice : public CommDevice {
 
 }  // namespace
 
-std::unique_ptr<CommDevice> OpenCommDevice(const std::string& name) {
+std::unique_ptr<CommDevice> OpenSystemDevice(const std::string& name) {
   Descriptor wake(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   Descriptor again(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   Descriptor epoll(::epoll_create1(EPOLL_CLOEXEC));
   if (wake.get() < 0 || again.get() < 0 || epoll.get() < 0) RaiseOpenError(name, errno);
   // A terminal program's lock is honoured before the device is touched at all.
-  posix::UucpLock lock;
+  linux_tty::UucpLock lock;
   if (const int error = lock.Take(DevicePath(name))) RaiseOpenError(name, error);
   Descriptor fd(::open(DevicePath(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) RaiseOpenError(name, errno);
-  auto device = std::make_unique<PosixDevice>(std::move(lock), std::move(fd), std::move(wake),
+  auto device = std::make_unique<LinuxDevice>(std::move(lock), std::move(fd), std::move(wake),
                                               std::move(again), std::move(epoll));
   device->LowerModemLines();
   if (const int error = device->TakeExclusive()) RaiseOpenError(name, error);

@@ -1,9 +1,9 @@
-#include "serial/posix/discovery_sysfs.h"
+#include "serial/linux/discovery_sysfs.h"
 
 #include <fstream>
 #include <system_error>
 
-namespace serial::posix {
+namespace serial::linux_tty {
 namespace {
 
 namespace fs = std::filesystem;
@@ -38,4 +38,4 @@ std::vector<std::string> ListSysfsSerialPorts(const fs::path& sysfs_root) {
   return ports;
 }
 
-}  // namespace serial::posix
+}  // namespace serial::linux_tty

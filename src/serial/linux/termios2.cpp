@@ -1,7 +1,7 @@
 // The termios2 ioctls carry an arbitrary bit rate (BOTHER), which 10400 bit/s needs. Their
 // structures come from <asm/termbits.h>, which clashes with glibc's <termios.h>, so they live
 // alone in this file.
-#include "serial/posix/termios2.h"
+#include "serial/linux/termios2.h"
 
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace serial::posix {
+namespace serial::linux_tty {
 
 namespace {
 
@@ -130,4 +130,4 @@ int GetLineState(int fd, LineState& state) {
   return 0;
 }
 
-}  // namespace serial::posix
+}  // namespace serial::linux_tty

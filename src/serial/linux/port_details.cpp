@@ -1,10 +1,10 @@
-#include "serial/posix/port_details.h"
+#include "serial/linux/port_details.h"
 
 #include <algorithm>
 #include <fstream>
 #include <system_error>
 
-namespace serial::posix {
+namespace serial::linux_tty {
 namespace {
 
 namespace fs = std::filesystem;
@@ -50,4 +50,4 @@ PortDescription DescribeSysfsPort(const fs::path& sysfs_root, const fs::path& de
   return description;
 }
 
-}  // namespace serial::posix
+}  // namespace serial::linux_tty

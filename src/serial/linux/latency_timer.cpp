@@ -1,9 +1,9 @@
-#include "serial/posix/latency_timer.h"
+#include "serial/linux/latency_timer.h"
 
 #include <fstream>
 #include <string>
 
-namespace serial::posix {
+namespace serial::linux_tty {
 
 int ReadLatencyTimer(const std::filesystem::path& sysfsRoot, unsigned major, unsigned minor) {
   std::ifstream file(sysfsRoot / "dev" / "char" /
@@ -14,4 +14,4 @@ int ReadLatencyTimer(const std::filesystem::path& sysfsRoot, unsigned major, uns
   return ms;
 }
 
-}  // namespace serial::posix
+}  // namespace serial::linux_tty

@@ -4,7 +4,7 @@
 
 #include "serial/comm_settings.h"
 
-namespace serial::posix {
+namespace serial::linux_tty {
 
 // The line as the driver reports it.
 struct LineState {
@@ -47,4 +47,4 @@ struct SavedLine {
 void SaveLine(int fd, SavedLine& saved);
 void RestoreLine(int fd, const SavedLine& saved);
 
-}  // namespace serial::posix
+}  // namespace serial::linux_tty

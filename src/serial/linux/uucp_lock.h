@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace serial::posix {
+namespace serial::linux_tty {
 
 // The lock files by which terminal programs (minicom, picocom, cu) say that they hold a port:
 // LCK..NAME in /run/lock, holding the holder's process number as text. A port one of them holds
@@ -27,4 +27,4 @@ class UucpLock {
 // Where the lock files are: /run/lock unless a test says otherwise.
 void SetUucpLockFolder(const std::string& folder);
 
-}  // namespace serial::posix
+}  // namespace serial::linux_tty

@@ -1,4 +1,4 @@
-#include "serial/posix/uucp_lock.h"
+#include "serial/linux/uucp_lock.h"
 
 #include <cerrno>
 #include <climits>
@@ -10,7 +10,7 @@
 #include "sys/native_file.h"
 #include "sys/process.h"
 
-namespace serial::posix {
+namespace serial::linux_tty {
 
 namespace {
 
@@ -75,4 +75,4 @@ int UucpLock::Take(const std::string& devicePath) {
   return holder != 0 && sys::ProcessRunning(holder) ? EBUSY : 0;
 }
 
-}  // namespace serial::posix
+}  // namespace serial::linux_tty
