@@ -12,16 +12,6 @@ FakeControls::~FakeControls() {
   EXPECT_TRUE(choices.empty()) << "a scripted file dialog never came";
 }
 
-int FakeControls::CompareText(const std::string& a, const std::string& b) const {
-  const auto lower = [](unsigned char c) { return std::tolower(c); };
-  const auto n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int d = lower(a[i]) - lower(b[i]);
-    if (d != 0) return d;
-  }
-  return static_cast<int>(a.size()) - static_cast<int>(b.size());
-}
-
 ui::FileChoice FakeControls::ChooseFile() {
   ++dialogs;
   if (choices.empty()) {

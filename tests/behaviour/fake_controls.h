@@ -19,7 +19,6 @@ class FakeControls : public ui::TForm1Controls {
   ~FakeControls() override;
 
   // Case-insensitive byte order, enough to tell a sort from none.
-  int CompareText(const std::string& a, const std::string& b) const override;
   void SetPortMenu(const std::vector<std::string>& names) override { portMenu = names; }
   void SetPortCaption(const std::string& name) override { portCaption = name; }
   void SetCaption(const std::string& text) override { caption = text; }

@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "behaviour/error_report_cases.h"
 #include "serial/win32/window_dispatcher.h"
 #include "sys/paths.h"
 #include "sys/win32/wide_text.h"
@@ -75,6 +76,24 @@ TEST(Win32Messages, FailuresAreReportedWithTheStopIconAndAFullStop) {
   });
   rig.Form().PortMenuItemClick("COM2");
   EXPECT_TRUE(rig.watch.AllHandled());
+}
+
+// The one rule of both toolkits' reports (the Linux window's tests run the same table).
+TEST(Win32Messages, TheErrorReportFollowsTheSharedRuleForEveryKindOfFailure) {
+  for (const ErrorReportCase& each : ErrorReportCases()) {
+    DialogWatch watch;
+    std::string shown;
+    if (each.shown) {
+      watch.Expect([&](HWND box) {
+        shown = DialogWatch::Text(box);
+        EXPECT_TRUE(DialogWatch::HasIcon(box));
+        DialogWatch::Press(box, IDOK);
+      });
+    }
+    ui::ReportException(each.failure);
+    EXPECT_EQ(watch.Seen(), each.shown ? 1 : 0) << each.kind;
+    EXPECT_EQ(shown, each.shown.value_or("")) << each.kind;
+  }
 }
 
 TEST(Win32Messages, PostedCallsRunInOrderInsideAMessageBoxsLoop) {

@@ -1,7 +1,5 @@
 // zagruzchik-flash: downloads a HEX file into the target's boot loader from the command line,
 // with the same conversion, engine and serial port device as the window.
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +8,7 @@
 #include "flash_run.h"
 #include "line_run.h"
 #include "serial/discovery.h"
+#include "sys/compare_text.h"
 #include "sys/process.h"
 
 namespace {
@@ -17,11 +16,7 @@ namespace {
 // Sorted as the window's port menu sorts them: by name, letter case aside.
 int ListPorts() {
   std::vector<std::string> names = serial::ListSerialPorts();
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
-  });
+  sys::SortTexts(names);
   for (const std::string& name : names)
     std::printf("%s\n", serial::DescriptionLine(serial::DescribeSerialPort(name)).c_str());
   return std::fflush(stdout) == 0 ? 0 : 1;

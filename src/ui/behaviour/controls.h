@@ -28,9 +28,6 @@ class TForm1Controls {
  public:
   virtual ~TForm1Controls() = default;
 
-  // Negative, zero or positive as a sorts before, with or after b in the user's locale,
-  // letter case aside.
-  virtual int CompareText(const std::string& a, const std::string& b) const = 0;
   // The port menu's items, in this order, each captioned exactly with its name.
   virtual void SetPortMenu(const std::vector<std::string>& names) = 0;
   virtual void SetPortCaption(const std::string& name) = 0;

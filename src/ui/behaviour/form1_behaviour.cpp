@@ -1,5 +1,7 @@
 #include "ui/behaviour/form1_behaviour.h"
 
+#include "sys/compare_text.h"
+
 #include <algorithm>
 #include <system_error>
 
@@ -48,9 +50,7 @@ void TForm1Behaviour::FormDestroy() {
 
 void TForm1Behaviour::BuildPortMenu() {
   std::vector<std::string> names = listPorts_();
-  std::stable_sort(names.begin(), names.end(), [this](const std::string& a, const std::string& b) {
-    return controls_.CompareText(a, b) < 0;
-  });
+  sys::SortTexts(names);
   portMenuItems_ = std::move(names);
   controls_.SetPortMenu(portMenuItems_);
 }

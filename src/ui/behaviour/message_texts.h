@@ -1,5 +1,7 @@
 #pragma once
 
+#include <exception>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -17,5 +19,11 @@ class EAbort : public std::runtime_error {
 // The text the error report shows for a failure's message: a full stop is appended when
 // the last byte, taken as unsigned, is above '.' (so UTF-8 letters get one too).
 std::string ErrorReportText(const std::string& message);
+
+// What the error report shows for a failure, the one rule of every toolkit: nothing for EAbort
+// and for sys::EInterrupted (the user asked to stop; the program closes as asked), the
+// message by ErrorReportText for any other exception, "Unknown failure." for a thrown value
+// of no exception class (nothing may leave a handler unreported).
+std::optional<std::string> ReportedText(const std::exception_ptr& failure);
 
 }  // namespace ui

@@ -27,28 +27,18 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
 bool Application::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::exception& failure) {
-    ReportException(failure);
+  } catch (...) {
+    ReportException(std::current_exception());
     return false;
   }
 }
 
 TLoaderProgram::TLoaderProgram(ProgramSetup setup)
-    : form1_(std::make_unique<TForm1>(std::move(setup))),
-      form2_(std::make_unique<TForm2>(form1_.get())) {
-  form1_->SetPromptWindow(form2_.get());
-}
-
-TLoaderProgram::~TLoaderProgram() {
-  form2_->hide();
-  form1_->hide();
-  form1_->SetPromptWindow(nullptr);
-  form2_.reset();
-  form1_.reset();
-}
+    : windows_([&] { return std::make_unique<TForm1>(std::move(setup)); },
+               [](TForm1& form1) { return std::make_unique<TForm2>(&form1); }) {}
 
 void TLoaderProgram::Show() {
-  form1_->show();
+  Form1().show();
 }
 
 int RunLoader(Application& app, ProgramSetup setup) {

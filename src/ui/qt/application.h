@@ -4,11 +4,11 @@
 #include <QTranslator>
 #include <memory>
 
+#include "ui/behaviour/window_lifetime.h"
 #include "ui/qt/tform1.h"
+#include "ui/qt/widgets/form2.h"
 
 namespace ui {
-
-class TForm2;
 
 // The program's application object. Its notify() is the one catch point of the event loops,
 // the main one and every modal one: an exception that leaves an event handler is reported by
@@ -26,27 +26,22 @@ class Application : public QApplication {
   QTranslator qtTranslations_;
 };
 
-// The program's two windows from start-up to shutdown. Constructing it creates the main window
-// (its FormCreate runs inside, while the window is invisible and no prompt exists yet; a
-// failure there is reported and the rest of FormCreate skipped) and then the prompt, hidden.
-// Destroying it hides what is still shown and destroys the prompt, then the main window (whose
-// FormDestroy releases the image file and closes the port).
+// The program's two windows from start-up to shutdown, in the order WindowLifetime gives; a
+// failure inside FormCreate is reported and the rest of it skipped.
 class TLoaderProgram {
  public:
   explicit TLoaderProgram(ProgramSetup setup = {});
-  ~TLoaderProgram();
   TLoaderProgram(const TLoaderProgram&) = delete;
   TLoaderProgram& operator=(const TLoaderProgram&) = delete;
 
   // Makes the main window visible; the event loop that runs next shows any deferred message.
   void Show();
 
-  TForm1& Form1() { return *form1_; }
-  TForm2& Form2() { return *form2_; }
+  TForm1& Form1() { return windows_.Main(); }
+  TForm2& Form2() { return windows_.Prompt(); }
 
  private:
-  std::unique_ptr<TForm1> form1_;
-  std::unique_ptr<TForm2> form2_;
+  WindowLifetime<TForm1, TForm2> windows_;
 };
 
 // The whole run: windows, the event loop until the main window is closed, shutdown. Returns

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <optional>
 
 #include "ui/qt/widgets/app_icon.h"
 #include "ui/qt/widgets/information_dialog.h"
@@ -25,7 +26,7 @@ void ShowErrorBox(const std::string& message) {
   const QPointer<QWidget> focus = QApplication::focusWidget();
   {
     QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
-                    QString::fromStdString(ErrorReportText(message)), QMessageBox::Ok);
+                    QString::fromStdString(message), QMessageBox::Ok);
     box.setObjectName(QStringLiteral("ErrorReport"));
     box.setWindowIcon(BlankWindowIcon());
     box.setTextFormat(Qt::PlainText);
@@ -43,19 +44,10 @@ void ShowInformation(const std::string& text) {
   dialog.exec();
 }
 
-void ReportException(const std::exception& failure) {
-  CancelMode();
-  if (dynamic_cast<const EAbort*>(&failure)) return;
-  ShowErrorBox(failure.what());
-}
-
 void ReportException(const std::exception_ptr& failure) {
   if (!failure) return;
-  try {
-    std::rethrow_exception(failure);
-  } catch (const std::exception& e) {
-    ReportException(e);
-  }
+  CancelMode();
+  if (const std::optional<std::string> text = ReportedText(failure)) ShowErrorBox(*text);
 }
 
 }  // namespace ui

@@ -12,9 +12,8 @@ namespace ui {
 void ShowInformation(const std::string& text);
 
 // The top-level error report: cancels a mouse capture or an open menu, shows the failure in
-// a modal error box (silent aborts excepted) and gives the focus back afterwards. Only the
-// catch points call it.
-void ReportException(const std::exception& failure);
+// a modal error box when ReportedText has a text for it and gives the focus back afterwards.
+// Only the catch points call it.
 void ReportException(const std::exception_ptr& failure);
 
 }  // namespace ui

@@ -2,17 +2,14 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QCollator>
 #include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QMetaObject>
 #include <QScreen>
 #include <QShowEvent>
 
-#include "sys/interrupt.h"
 #include "serial/qt/qt_dispatcher.h"
 #include "ui/qt/messages.h"
 #include "ui/qt/widgets/balloon_hint.h"
@@ -32,21 +29,15 @@ namespace ui {
 
 namespace {
 
-constexpr int kToolbarHeight = 29;
-constexpr int kToolButtonSize = 25;
-constexpr int kFirstButtonX = 4;
-constexpr int kButtonY = 2;
-constexpr int kStatusBarY = 128;
-constexpr int kStatusBarHeight = 19;
-constexpr int kPaneWidth = 47;
-constexpr int kPaneHeight = 15;
-constexpr int kProgressBarWidth = 310;
-
 QString Text(const char* utf8) {
   return QString::fromUtf8(utf8);
 }
 QString Text(const std::string& utf8) {
   return QString::fromStdString(utf8);
+}
+
+QRect Rect(const design::Box& box) {
+  return QRect(box.x, box.y, box.width, box.height);
 }
 
 }  // namespace
@@ -57,7 +48,7 @@ TForm1::TForm1(ProgramSetup setup)
                            Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Text(kApplicationTitle));
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(design::kClientWidth, design::kClientHeight);
   setFont(WindowFont());
   QPalette background = palette();
   background.setColor(QPalette::Window, WindowColor());
@@ -81,69 +72,60 @@ TForm1::~TForm1() {
 void TForm1::Guarded(const std::function<void()>& handler) {
   try {
     handler();
-  } catch (const sys::EInterrupted&) {
-    // A signal stopped the conversion; the window closes as it says, with nothing to report.
   } catch (...) {
     ReportException(std::current_exception());
   }
 }
 
-QAction* TForm1::CreateAction(const char* name, const char* caption, const char* hint, Glyph glyph,
-                              void (TForm1Behaviour::*handler)()) {
-  auto* action = new QAction(GlyphIcon(glyph), Text(caption), this);
-  action->setObjectName(QString::fromLatin1(name));
-  action->setToolTip(Text(hint));
-  action->setStatusTip(Text(hint));
-  connect(action, &QAction::triggered, this,
-          [this, handler] { Guarded([=, this] { (program_->Behaviour().*handler)(); }); });
+QAction* TForm1::CreateAction(const design::Action& design) {
+  auto* action = new QAction(GlyphIcon(design.glyph), Text(design.caption), this);
+  action->setObjectName(QString::fromLatin1(design.name));
+  action->setToolTip(Text(design.hint));
+  action->setStatusTip(Text(design.hint));
+  connect(action, &QAction::triggered, this, [this, handler = design.handler] {
+    Guarded([=, this] { (program_->Behaviour().*handler)(); });
+  });
   return action;
 }
 
 void TForm1::CreateActions() {
-  AExit = CreateAction("AExit", "Выход", "Выход", Glyph::ExitDoor, &TForm1Behaviour::AExitExecute);
-  ASelectFile = CreateAction("ASelectFile", "Файл", "Выбор файла для загрузки", Glyph::OpenFolder,
-                             &TForm1Behaviour::ASelectFileExecute);
-  ABegin = CreateAction("ABegin", "Старт", "Начать загрузку", Glyph::Lightning,
-                        &TForm1Behaviour::ABeginExecute);
-  AChangeComPort = CreateAction("AChangeComPort", "AChangeComPort", "Выбрать последовательный порт",
-                                Glyph::Plug, &TForm1Behaviour::AChangeComPortExecute);
+  AExit = CreateAction(design::kAExit);
+  ASelectFile = CreateAction(design::kASelectFile);
+  ABegin = CreateAction(design::kABegin);
+  AChangeComPort = CreateAction(design::kAChangeComPort);
 }
 
 void TForm1::CreateControls() {
   Toolbar1 = new TToolBar(this);
   Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-  Toolbar1->setGeometry(0, 0, kClientWidth, kToolbarHeight);
+  Toolbar1->setGeometry(Rect(design::kToolbar));
 
-  int x = kFirstButtonX;
-  auto place = [&](QToolButton* button, const char* name, int width) {
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(x, kButtonY, width, kToolButtonSize);
-    x += width;
-  };
-  auto actionButton = [&](const char* name, QAction* action) {
+  auto actionButton = [&](const char* name, QAction* action, int place) {
     auto* button = new TFlatToolButton(Toolbar1);
+    button->setObjectName(QString::fromLatin1(name));
     button->setDefaultAction(action);
-    place(button, name, kToolButtonSize);
+    button->setGeometry(Rect(design::ButtonBox(place)));
     return button;
   };
-  ToolButton1 = actionButton("ToolButton1", ASelectFile);
+  ToolButton1 = actionButton("ToolButton1", ASelectFile, design::kASelectFile.button);
   ToolButton2 = new TPortButton(Toolbar1);
-  ToolButton2->setText(Text("Порт"));
-  ToolButton2->setToolTip(Text("Выбрать последовательный порт"));
-  ToolButton2->setIcon(GlyphIcon(Glyph::Plug));
-  place(ToolButton2, "ToolButton2", TPortButton::kGlyphPartWidth + TPortButton::kArrowPartWidth);
-  ToolButton3 = actionButton("ToolButton3", ABegin);
-  ToolButton4 = actionButton("ToolButton4", AExit);
+  ToolButton2->setObjectName(QStringLiteral("ToolButton2"));
+  ToolButton2->setText(Text(design::kPortButtonCaption));
+  ToolButton2->setToolTip(Text(design::kPortButtonHint));
+  ToolButton2->setIcon(GlyphIcon(design::kPortButtonGlyph));
+  ToolButton2->setGeometry(Rect(design::ButtonBox(design::kPortButton)));
+  ToolButton3 = actionButton("ToolButton3", ABegin, design::kABegin.button);
+  ToolButton4 = actionButton("ToolButton4", AExit, design::kAExit.button);
 
   StatusBar1 = new TStatusBar(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-  StatusBar1->setGeometry(0, kStatusBarY, kClientWidth, kStatusBarHeight);
+  StatusBar1->setGeometry(Rect(design::kStatusBar));
   PortStatusPane = new TPortStatusPane(StatusBar1);
   PortStatusPane->setObjectName(QStringLiteral("PortStatusPane"));
-  PortStatusPane->setGeometry(2, 2, kPaneWidth, kPaneHeight);
+  PortStatusPane->setGeometry(Rect(design::kPortStatusPane));
   ProgressBar1 = new TProgressBar(StatusBar1);
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-  ProgressBar1->setGeometry(2 + kPaneWidth, 2, kProgressBarWidth, kPaneHeight);
+  ProgressBar1->setGeometry(Rect(design::kProgressBar));
   ProgressBar1->hide();
 
   BalloonHints1 = new TBalloonHints(this);
@@ -151,12 +133,6 @@ void TForm1::CreateControls() {
                           static_cast<QWidget*>(ToolButton3), static_cast<QWidget*>(ToolButton4)}) {
     BalloonHints1->Attach(button);
   }
-}
-
-int TForm1::CompareText(const std::string& a, const std::string& b) const {
-  QCollator collator{QLocale()};
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  return collator.compare(Text(a), Text(b));
 }
 
 void TForm1::SetPortMenu(const std::vector<std::string>& names) {
@@ -229,9 +205,10 @@ QFileDialog& TForm1::FileDialog() {
   if (OpenDialog1) return *OpenDialog1;
   OpenDialog1 = new QFileDialog(this);
   OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-  OpenDialog1->setWindowTitle(Text("Выбери файл (*.hex) для загрузки"));
-  OpenDialog1->setNameFilter(QStringLiteral("HexFiles (*.hex)"));
-  OpenDialog1->setDefaultSuffix(QStringLiteral("hex"));
+  OpenDialog1->setWindowTitle(Text(design::kFileDialogTitle));
+  OpenDialog1->setNameFilter(Text(design::kHexFilterName) + QStringLiteral(" (") +
+                             Text(design::kHexFilterPattern) + QStringLiteral(")"));
+  OpenDialog1->setDefaultSuffix(Text(design::kHexExtension));
   OpenDialog1->setFileMode(QFileDialog::ExistingFile);
   OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
   // Names are matched as the file system's owner would see them: BOARD.HEX is a HEX file too.
@@ -274,8 +251,9 @@ void TForm1::CloseWindow() {
 }
 
 void TForm1::Post(std::function<void()> call) {
-  // Bound to this window: a call still queued when it is destroyed is dropped.
-  QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+  // The port's queue, the program's only one: a call still queued when the window is
+  // destroyed is dropped with it.
+  dispatcher_->Post([call = std::move(call)] { Guarded(call); });
 }
 
 void TForm1::SetProgressTotal(std::uint32_t totalParts) {

@@ -10,6 +10,7 @@
 
 #include "transfer/image_source.h"
 #include "ui/behaviour/controls.h"
+#include "ui/behaviour/form1_actions.h"
 #include "ui/behaviour/form1_behaviour.h"
 #include "ui/program.h"
 #include "ui/qt/widgets/glyphs.h"
@@ -40,14 +41,13 @@ class TForm1 : public QWidget, public TForm1Controls {
   Q_OBJECT
 
  public:
-  static constexpr int kClientWidth = 361;
-  static constexpr int kClientHeight = 147;
-
   explicit TForm1(ProgramSetup setup = {});
   ~TForm1() override;
 
   // The power-on prompt, created after this window.
   void SetPromptWindow(TForm2* prompt) { Form2 = prompt; }
+  // Makes the window invisible as it stands, nothing else (the program's end).
+  void HideWindow() { hide(); }
 
   TForm1Behaviour& Behaviour() { return program_->Behaviour(); }
   const TForm1Behaviour& Behaviour() const { return program_->Behaviour(); }
@@ -58,7 +58,6 @@ class TForm1 : public QWidget, public TForm1Controls {
   static std::string PortName(const QAction* item);
 
   // TForm1Controls
-  int CompareText(const std::string& a, const std::string& b) const override;
   void SetPortMenu(const std::vector<std::string>& names) override;
   void SetPortCaption(const std::string& name) override;
   void SetCaption(const std::string& text) override;
@@ -102,8 +101,7 @@ class TForm1 : public QWidget, public TForm1Controls {
   void CreateActions();
   QFileDialog& FileDialog();
   void PlaceFileDialog();
-  QAction* CreateAction(const char* name, const char* caption, const char* hint, Glyph glyph,
-                        void (TForm1Behaviour::*handler)());
+  QAction* CreateAction(const design::Action& design);
   // Runs a handler, handing any failure to the error report so that none leaves the
   // event loop's dispatch.
   static void Guarded(const std::function<void()>& handler);

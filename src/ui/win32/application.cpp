@@ -9,25 +9,22 @@
 namespace ui {
 
 TLoaderProgram::TLoaderProgram(ProgramSetup setup)
-    : application_(std::make_unique<TApplicationWindow>()),
-      form1_(std::make_unique<TForm1>(application_->Handle(), std::move(setup))),
-      form2_(std::make_unique<TForm2>(application_->Handle(), form1_->Handle())) {
-  application_->SetMainWindow(form1_->Handle());
-  form1_->SetPromptWindow(form2_.get());
+    : application_(std::make_unique<TApplicationWindow>()) {
+  const HWND owner = application_->Handle();
+  windows_.emplace(
+      [&] { return std::make_unique<TForm1>(owner, std::move(setup)); },
+      [owner](TForm1& form1) { return std::make_unique<TForm2>(owner, form1.Handle()); });
+  application_->SetMainWindow(Form1().Handle());
 }
 
 TLoaderProgram::~TLoaderProgram() {
-  ShowWindow(form2_->Handle(), SW_HIDE);
-  ShowWindow(form1_->Handle(), SW_HIDE);
-  form1_->SetPromptWindow(nullptr);
-  form2_.reset();
-  form1_.reset();
+  windows_.reset();
   application_->SetMainWindow(nullptr);
 }
 
 void TLoaderProgram::Show() {
-  form1_->Show();
-  SetForegroundWindow(form1_->Handle());
+  Form1().Show();
+  SetForegroundWindow(Form1().Handle());
 }
 
 TApplicationSetup::TApplicationSetup() {

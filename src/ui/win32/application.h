@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
+#include "ui/behaviour/window_lifetime.h"
 #include "ui/program.h"
 #include "ui/win32/application_window.h"
 #include "ui/win32/form2.h"
@@ -9,11 +11,9 @@
 
 namespace ui {
 
-// The program's windows from start-up to shutdown. Constructing it creates the application's
-// window, the main window (its FormCreate runs inside, while the window is invisible and no
-// prompt exists yet; a failure there is reported and the rest of FormCreate skipped) and then
-// the prompt, hidden. Destroying it hides what is still shown and destroys the prompt, then
-// the main window (whose FormDestroy releases the image file and closes the port).
+// The program's windows from start-up to shutdown: the application's window, which carries the
+// task-bar entry and owns the others, then the two windows in the order WindowLifetime gives
+// (a failure inside FormCreate is reported and the rest of it skipped).
 class TLoaderProgram {
  public:
   explicit TLoaderProgram(ProgramSetup setup = {});
@@ -25,13 +25,12 @@ class TLoaderProgram {
   void Show();
 
   TApplicationWindow& Application() { return *application_; }
-  TForm1& Form1() { return *form1_; }
-  TForm2& Form2() { return *form2_; }
+  TForm1& Form1() { return windows_->Main(); }
+  TForm2& Form2() { return windows_->Prompt(); }
 
  private:
   std::unique_ptr<TApplicationWindow> application_;
-  std::unique_ptr<TForm1> form1_;
-  std::unique_ptr<TForm2> form2_;
+  std::optional<WindowLifetime<TForm1, TForm2>> windows_;
 };
 
 // Loads the common controls for as long as it lives, and leaves the component object system

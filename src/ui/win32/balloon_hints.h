@@ -4,15 +4,17 @@
 
 #include <string>
 
+#include "ui/behaviour/window_design.h"
+
 namespace ui {
 
 // The tool buttons' hints as the system's balloon tips: shown after the mouse has rested
 // 500 ms on a button, then 50 ms when it moves on to another; wrapped at 100 pixels.
 class TBalloonHints {
  public:
-  static constexpr int kInitialDelayMs = 500;
-  static constexpr int kReshowDelayMs = 50;
-  static constexpr int kTextWidth = 100;
+  static constexpr int kInitialDelayMs = design::kHintInitialDelayMs;
+  static constexpr int kReshowDelayMs = design::kHintReshowDelayMs;
+  static constexpr int kTextWidth = design::kHintTextWidth;
 
   explicit TBalloonHints(HWND owner);
   ~TBalloonHints();

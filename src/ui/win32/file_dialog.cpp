@@ -7,14 +7,20 @@
 #include <string>
 
 #include "sys/win32/wide_text.h"
+#include "ui/behaviour/window_design.h"
 #include "ui/win32/com_library.h"
 
 namespace ui {
 
 namespace {
 
-constexpr wchar_t kTitle[] = L"Выбери файл (*.hex) для загрузки";
-constexpr wchar_t kDefaultExtension[] = L"hex";
+// The design's texts as the dialogs take them.
+struct DialogTexts {
+  std::wstring title = sys::Wide(design::kFileDialogTitle);
+  std::wstring filterName = sys::Wide(design::kHexFilterName);
+  std::wstring filterPattern = sys::Wide(design::kHexFilterPattern);
+  std::wstring defaultExtension = sys::Wide(design::kHexExtension);
+};
 
 template <typename T>
 class ComPtr {
@@ -87,10 +93,11 @@ bool ChooseWithShell(HWND owner, FileChoice& choice) {
   if (FAILED(CreateInstance(CLSID_FileOpenDialog, IID_IFileOpenDialog,
                             reinterpret_cast<void**>(dialog.Out()))))
     return false;
-  const COMDLG_FILTERSPEC filter{L"HexFiles", L"*.hex"};
-  dialog->SetTitle(kTitle);
+  const DialogTexts texts;
+  const COMDLG_FILTERSPEC filter{texts.filterName.c_str(), texts.filterPattern.c_str()};
+  dialog->SetTitle(texts.title.c_str());
   dialog->SetFileTypes(1, &filter);
-  dialog->SetDefaultExtension(kDefaultExtension);
+  dialog->SetDefaultExtension(texts.defaultExtension.c_str());
   FILEOPENDIALOGOPTIONS options = 0;
   dialog->GetOptions(&options);
   dialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST);
@@ -127,12 +134,15 @@ void ChooseWithCommonDialog(HWND owner, FileChoice& choice) {
   OPENFILENAMEW request{};
   request.lStructSize = sizeof request;
   request.hwndOwner = owner;
-  request.lpstrFilter = L"HexFiles\0*.hex\0";
+  // Name and pattern, each ended by a null, then a second null.
+  const DialogTexts texts;
+  const std::wstring filters = texts.filterName + L'\0' + texts.filterPattern + L'\0';
+  request.lpstrFilter = filters.c_str();
   request.nFilterIndex = 1;
   request.lpstrFile = file.data();
   request.nMaxFile = static_cast<DWORD>(file.size());
-  request.lpstrTitle = kTitle;
-  request.lpstrDefExt = kDefaultExtension;
+  request.lpstrTitle = texts.title.c_str();
+  request.lpstrDefExt = texts.defaultExtension.c_str();
   request.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_ENABLESIZING | OFN_FILEMUSTEXIST |
                   OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   request.lpfnHook = &FolderHook;

@@ -1,5 +1,6 @@
 #include "ui/win32/form2.h"
 
+#include "sys/win32/wide_text.h"
 #include "ui/behaviour/placement.h"
 #include "ui/win32/gdi.h"
 
@@ -22,7 +23,7 @@ TForm2::TForm2(HWND owner, HWND mainWindow) : mainWindow_(mainWindow) {
   const HMENU system = GetSystemMenu(Handle(), FALSE);
   for (const UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
     DeleteMenu(system, command, MF_BYCOMMAND);
-  Label1 = CreateWindowExW(0, L"STATIC", L"Включи питание",
+  Label1 = CreateWindowExW(0, L"STATIC", sys::Wide(design::kPromptText).c_str(),
                            WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, 0, 0,
                            kClientWidth, kClientHeight, Handle(), nullptr,
                            GetModuleHandleW(nullptr), nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/behaviour/window_design.h"
 #include "ui/win32/window.h"
 
 namespace ui {
@@ -8,8 +9,8 @@ namespace ui {
 // hides it; nothing else is told.
 class TForm2 : public Window {
  public:
-  static constexpr int kClientWidth = 195;
-  static constexpr int kClientHeight = 57;
+  static constexpr int kClientWidth = design::kPromptClientWidth;
+  static constexpr int kClientHeight = design::kPromptClientHeight;
 
   // owner: the application's window; mainWindow: the one it is centred over at first.
   TForm2(HWND owner, HWND mainWindow);

@@ -1,5 +1,7 @@
 #include "ui/win32/gdi.h"
 
+#include "ui/behaviour/window_design.h"
+
 namespace ui {
 
 namespace {
@@ -16,12 +18,12 @@ HFONT SansSerif(int pixelHeight) {
 
 // Made once and kept for the whole run, as the controls use them until the end.
 HFONT WindowFont() {
-  static const HFONT font = SansSerif(11);
+  static const HFONT font = SansSerif(design::kWindowTextHeightPx);
   return font;
 }
 
 HFONT PromptFont() {
-  static const HFONT font = SansSerif(19);
+  static const HFONT font = SansSerif(design::kPromptTextHeightPx);
   return font;
 }
 

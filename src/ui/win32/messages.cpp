@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-#include "sys/interrupt.h"
+#include <optional>
+
 #include "sys/win32/wide_text.h"
 
 namespace ui {
@@ -25,7 +26,7 @@ void CancelMode() {
 void ShowErrorBox(const std::string& message) {
   const HWND active = GetActiveWindow();
   const HWND focus = GetFocus();
-  ShowBox(ErrorReportText(message), MB_ICONSTOP);
+  ShowBox(message, MB_ICONSTOP);
   if (active && IsWindow(active)) SetActiveWindow(active);
   if (focus && IsWindow(focus)) SetFocus(focus);
 }
@@ -39,17 +40,7 @@ void ShowInformation(const std::string& text) {
 void ReportException(const std::exception_ptr& failure) {
   if (!failure) return;
   CancelMode();
-  try {
-    std::rethrow_exception(failure);
-  } catch (const EAbort&) {
-  } catch (const sys::EInterrupted&) {
-    // The conversion was stopped on purpose; there is nothing to report.
-  } catch (const std::exception& e) {
-    ShowErrorBox(e.what());
-  } catch (...) {
-    // Nothing may leave a window procedure, not even what the program never throws itself.
-    ShowErrorBox("Unknown failure");
-  }
+  if (const std::optional<std::string> text = ReportedText(failure)) ShowErrorBox(*text);
 }
 
 }  // namespace ui

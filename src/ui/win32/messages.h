@@ -13,7 +13,7 @@ namespace ui {
 void ShowInformation(const std::string& text);
 
 // The top-level error report: cancels a mouse capture or an open menu, shows the failure in
-// the system's stop box (silent aborts excepted) and gives activation and focus back
+// the system's stop box when ReportedText has a text for it and gives activation and focus back
 // afterwards. Only the catch points call it.
 void ReportException(const std::exception_ptr& failure);
 

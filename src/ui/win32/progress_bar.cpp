@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "sys/win32/wide_text.h"
+#include "ui/behaviour/progress_picture.h"
 #include "ui/win32/gdi.h"
 
 namespace ui {
@@ -24,39 +26,49 @@ void TProgressBar::Repaint() {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
+namespace {
+
+COLORREF Colour(SystemColour colour) {
+  switch (colour) {
+    case SystemColour::ButtonFace:
+      return SystemColor(COLOR_BTNFACE);
+    case SystemColour::ButtonShadow:
+      return SystemColor(COLOR_BTNSHADOW);
+    case SystemColour::ButtonHighlight:
+      return SystemColor(COLOR_BTNHIGHLIGHT);
+    case SystemColour::Highlight:
+      return SystemColor(COLOR_HIGHLIGHT);
+    case SystemColour::Window:
+      break;
+  }
+  return SystemColor(COLOR_WINDOW);
+}
+
+RECT Rect(const design::Box& box) {
+  return {box.x, box.y, box.x + box.width, box.y + box.height};
+}
+
+}  // namespace
+
 void TProgressBar::Paint(HDC target) {
   ++paintCount_;
   RECT area;
   GetClientRect(Handle(), &area);
-  const int w = area.right, h = area.bottom;
-  const OffscreenCanvas canvas(target, w, h);
+  const OffscreenCanvas canvas(target, area.right, area.bottom);
   const HDC dc = canvas.Dc();
-  FillSolid(dc, area, SystemColor(COLOR_BTNFACE));
-  // Sunken status edge inside the one-pixel band.
-  FillSolid(dc, {1, 1, w - 1, 2}, SystemColor(COLOR_BTNSHADOW));
-  FillSolid(dc, {1, 1, 2, h - 1}, SystemColor(COLOR_BTNSHADOW));
-  FillSolid(dc, {1, h - 2, w - 1, h - 1}, SystemColor(COLOR_BTNHIGHLIGHT));
-  FillSolid(dc, {w - 2, 1, w - 1, h - 1}, SystemColor(COLOR_BTNHIGHLIGHT));
-
-  const int left = 2, top = 2, right = w - 2, bottom = h - 2;
-  const int fillRight = left + FillWidth(Percent(), right - left);
-  const RECT filled{left, top, fillRight, bottom};
-  const RECT empty{fillRight, top, right, bottom};
-  FillSolid(dc, filled, SystemColor(COLOR_HIGHLIGHT));
-  FillSolid(dc, empty, SystemColor(COLOR_WINDOW));
-
   const HGDIOBJ oldFont = SelectObject(dc, WindowFont());
-  const std::wstring text = std::to_wstring(Percent()) + L"%";
-  const int x = right / 2 - TextSize(dc, text).cx / 2;
-  // Integer division truncating towards zero, as the layout rule is stated.
-  const int y = top + (bottom - top - TextSize(dc, L"X").cy) / 2;
+  const std::wstring text = sys::Wide(PercentText(Percent()));
+  const ProgressPicture picture = DrawProgress(area.right, area.bottom, Percent(),
+                                               TextSize(dc, text).cx, TextSize(dc, L"X").cy);
+  for (const ColouredBox& each : picture.boxes) FillSolid(dc, Rect(each.box), Colour(each.colour));
   SetBkMode(dc, TRANSPARENT);
-  // Twice, each clipped to its half, so the text stays legible where the bar's edge crosses it.
+  const RECT filled = Rect(picture.filled), empty = Rect(picture.empty);
   SetTextColor(dc, SystemColor(COLOR_WINDOW));
-  ExtTextOutW(dc, x, y, ETO_CLIPPED, &filled, text.c_str(), static_cast<UINT>(text.size()),
-              nullptr);
+  ExtTextOutW(dc, picture.textX, picture.textY, ETO_CLIPPED, &filled, text.c_str(),
+              static_cast<UINT>(text.size()), nullptr);
   SetTextColor(dc, SystemColor(COLOR_HIGHLIGHT));
-  ExtTextOutW(dc, x, y, ETO_CLIPPED, &empty, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+  ExtTextOutW(dc, picture.textX, picture.textY, ETO_CLIPPED, &empty, text.c_str(),
+              static_cast<UINT>(text.size()), nullptr);
   SelectObject(dc, oldFont);
 }
 

@@ -23,13 +23,8 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // A fixed dialog frame: no icon in the title bar, no sizing.
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-constexpr int kToolbarHeight = 29;
-constexpr int kButtonY = 2;
-constexpr int kStatusBarY = 128;
-constexpr int kStatusBarHeight = 19;
-constexpr int kPaneWidth = 47;
-constexpr int kPaneHeight = 15;
-constexpr int kProgressBarWidth = 310;
+using design::kClientHeight;
+using design::kClientWidth;
 
 }  // namespace
 
@@ -55,13 +50,18 @@ TForm1::~TForm1() {
 }
 
 void TForm1::CreateControls() {
-  Toolbar1 = std::make_unique<TToolBar>(Handle(), kButtonY, kClientWidth);
-  StatusBar1 =
-      std::make_unique<TStatusBar>(Handle(), 0, kStatusBarY, kClientWidth, kStatusBarHeight);
+  using design::kPortStatusPane;
+  using design::kProgressBar;
+  using design::kStatusBar;
+  Toolbar1 = std::make_unique<TToolBar>(Handle(), design::kButtonY, kClientWidth);
+  StatusBar1 = std::make_unique<TStatusBar>(Handle(), kStatusBar.x, kStatusBar.y, kStatusBar.width,
+                                            kStatusBar.height);
   PortStatusPane =
-      std::make_unique<TPortStatusPane>(StatusBar1->Handle(), 2, 2, kPaneWidth, kPaneHeight);
-  ProgressBar1 = std::make_unique<TProgressBar>(StatusBar1->Handle(), 2 + kPaneWidth, 2,
-                                                kProgressBarWidth, kPaneHeight);
+      std::make_unique<TPortStatusPane>(StatusBar1->Handle(), kPortStatusPane.x, kPortStatusPane.y,
+                                        kPortStatusPane.width, kPortStatusPane.height);
+  ProgressBar1 =
+      std::make_unique<TProgressBar>(StatusBar1->Handle(), kProgressBar.x, kProgressBar.y,
+                                     kProgressBar.width, kProgressBar.height);
   PortMenu = std::make_unique<TPortMenu>();
   for (const HWND control : {Toolbar1->Handle(), StatusBar1->Handle(), PortStatusPane->Handle(),
                              ProgressBar1->Handle()}) {
@@ -70,11 +70,12 @@ void TForm1::CreateControls() {
 
   BalloonHints1 = std::make_unique<TBalloonHints>(Handle());
   for (const TAction* action : {&ASelectFile, &ABegin, &AExit}) {
-    BalloonHints1->Attach(Toolbar1->Handle(), action->button, Toolbar1->ItemRect(action->button),
-                          action->hint);
+    const int button = action->design.button;
+    BalloonHints1->Attach(Toolbar1->Handle(), button, Toolbar1->ItemRect(button),
+                          action->design.hint);
   }
   BalloonHints1->Attach(Toolbar1->Handle(), kPortCommand, Toolbar1->ItemRect(kPortCommand),
-                        "Выбрать последовательный порт");
+                        design::kPortButtonHint);
 }
 
 void TForm1::Show() {
@@ -93,14 +94,14 @@ void TForm1::Show() {
 
 TAction* TForm1::ActionOf(int button) {
   for (TAction* action : {&ASelectFile, &ABegin, &AExit}) {
-    if (action->button == button) return action;
+    if (action->design.button == button) return action;
   }
   return nullptr;
 }
 
 void TForm1::Execute(TAction& action) {
   if (!action.enabled) return;
-  Guarded([&] { (Behaviour().*action.handler)(); });
+  Guarded([&] { (Behaviour().*action.design.handler)(); });
 }
 
 LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -120,9 +121,6 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
-    case kDeferredCall:
-      RunNextCall();
-      return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
       const HDC dc = BeginPaint(Handle(), &paint);
@@ -143,7 +141,8 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void TForm1::PaintToolbarBand(HDC dc) const {
   const COLORREF line = SystemColor(COLOR_BTNSHADOW);
   FillSolid(dc, {0, 0, kClientWidth, 1}, line);
-  FillSolid(dc, {0, kToolbarHeight - 1, kClientWidth, kToolbarHeight}, line);
+  const int bottom = design::kToolbar.y + design::kToolbar.height;
+  FillSolid(dc, {0, bottom - 1, kClientWidth, bottom}, line);
 }
 
 void TForm1::OnPortButtonPress() {
@@ -157,20 +156,6 @@ void TForm1::OnPortButtonPress() {
 
 void TForm1::PortMenuItemClick(const std::string& name) {
   Guarded([&] { Behaviour().PortMenuItemClick(name); });
-}
-
-void TForm1::RunNextCall() {
-  if (calls_.empty()) return;
-  const std::function<void()> call = std::move(calls_.front());
-  calls_.pop_front();
-  Guarded(call);
-}
-
-int TForm1::CompareText(const std::string& a, const std::string& b) const {
-  const std::wstring wa = sys::Wide(a), wb = sys::Wide(b);
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.c_str(),
-                        static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size())) -
-         CSTR_EQUAL;
 }
 
 void TForm1::SetPortMenu(const std::vector<std::string>& names) {
@@ -215,7 +200,7 @@ void TForm1::SetEnabled(Control control, bool enabled) {
       break;
   }
   action->enabled = enabled;
-  if (action->button) Toolbar1->SetEnabled(action->button, enabled);
+  if (action->design.button) Toolbar1->SetEnabled(action->design.button, enabled);
 }
 
 FileChoice TForm1::ChooseFile() {
@@ -253,9 +238,9 @@ void TForm1::ShowInformation(const std::string& text) {
 }
 
 void TForm1::Post(std::function<void()> call) {
-  // The main window's own message: a call still queued when it is destroyed is dropped.
-  calls_.push_back(std::move(call));
-  PostMessageW(Handle(), kDeferredCall, 0, 0);
+  // The port's queue, the program's only one: it reports what a call throws, and a call still
+  // queued when the window is destroyed is dropped with it.
+  dispatcher_->Post(std::move(call));
 }
 
 }  // namespace ui

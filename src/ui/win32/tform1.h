@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ui/behaviour/controls.h"
+#include "ui/behaviour/form1_actions.h"
 #include "ui/behaviour/form1_behaviour.h"
 #include "ui/program.h"
 #include "ui/win32/window.h"
@@ -26,12 +26,9 @@ class TProgressBar;
 class TStatusBar;
 class TToolBar;
 
-// One of the window's commands: its texts, whether it may run, and what it runs.
+// One of the window's commands: as the design describes it, and whether it may run.
 struct TAction {
-  const char* caption;
-  const char* hint;
-  void (TForm1Behaviour::*handler)();
-  int button;  // the toolbar command bound to it; 0 for none
+  const design::Action& design;
   bool enabled = true;
 };
 
@@ -40,11 +37,6 @@ struct TAction {
 // actions over, reporting what they throw.
 class TForm1 : public Window, public TForm1Controls {
  public:
-  static constexpr int kClientWidth = 361;
-  static constexpr int kClientHeight = 147;
-  // The main window's private message: run the next call queued by Post.
-  static constexpr UINT kDeferredCall = WM_USER + 1;
-
   // owner: the application's window, which carries the task-bar entry.
   explicit TForm1(HWND owner, ProgramSetup setup = {});
   ~TForm1() override;
@@ -63,7 +55,6 @@ class TForm1 : public Window, public TForm1Controls {
   void PortMenuItemClick(const std::string& name);
 
   // TForm1Controls
-  int CompareText(const std::string& a, const std::string& b) const override;
   void SetPortMenu(const std::vector<std::string>& names) override;
   void SetPortCaption(const std::string& name) override;
   void SetCaption(const std::string& text) override;
@@ -87,11 +78,10 @@ class TForm1 : public Window, public TForm1Controls {
   std::unique_ptr<TPortMenu> PortMenu;
   std::unique_ptr<TBalloonHints> BalloonHints1;
 
-  TAction AExit{"Выход", "Выход", &TForm1Behaviour::AExitExecute, 4};
-  TAction ASelectFile{"Файл", "Выбор файла для загрузки", &TForm1Behaviour::ASelectFileExecute, 1};
-  TAction ABegin{"Старт", "Начать загрузку", &TForm1Behaviour::ABeginExecute, 3};
-  TAction AChangeComPort{"AChangeComPort", "Выбрать последовательный порт",
-                         &TForm1Behaviour::AChangeComPortExecute, 0};
+  TAction AExit{design::kAExit};
+  TAction ASelectFile{design::kASelectFile};
+  TAction ABegin{design::kABegin};
+  TAction AChangeComPort{design::kAChangeComPort};
 
   TForm2* Form2 = nullptr;
   // The shell's file dialog, or the common dialog when false.
@@ -106,11 +96,9 @@ class TForm1 : public Window, public TForm1Controls {
   void OnPortButtonPress();
   void PaintToolbarBand(HDC dc) const;
   TAction* ActionOf(int button);
-  void RunNextCall();
 
   std::unique_ptr<serial::WindowDispatcher> dispatcher_;
   std::unique_ptr<Program> program_;
-  std::deque<std::function<void()>> calls_;
   bool placed_ = false;
 };
 

@@ -45,7 +45,7 @@ TToolBar::TToolBar(HWND parent, int y, int width) : glyphs_(CreateGlyphList()) {
     TBBUTTONINFOW info{};
     info.cbSize = sizeof info;
     info.dwMask = TBIF_SIZE;
-    info.cx = static_cast<WORD>(item.command == kPortCommand ? kPortButtonWidth : kButtonSize);
+    info.cx = static_cast<WORD>(design::ButtonWidth(item.command));
     SendMessageW(toolbar_, TB_SETBUTTONINFOW, item.command, reinterpret_cast<LPARAM>(&info));
   }
 }

@@ -4,24 +4,25 @@
 
 #include <commctrl.h>
 
+#include "ui/behaviour/window_design.h"
+
 namespace ui {
 
 // The toolbar's buttons, by the command each sends its window.
 enum ToolCommand : int {
-  kFileCommand = 1,
-  kPortCommand = 2,
-  kStartCommand = 3,
-  kExitCommand = 4,
+  kFileCommand = design::kFileButton,
+  kPortCommand = design::kPortButton,
+  kStartCommand = design::kStartButton,
+  kExitCommand = design::kExitButton,
 };
 
-// The common-controls toolbar: flat buttons without captions, left to right from x 4 without
-// gaps, the Port button a whole drop-down button 39 wide. Its frame lines belong to the
-// parent, which paints them at the toolbar band's top and bottom rows.
+// The common-controls toolbar: flat buttons without captions, left to right without gaps as
+// the window's design places them, the Port button a whole drop-down button. Its frame lines belong
+// to the parent, which paints them at the toolbar band's top and bottom rows.
 class TToolBar {
  public:
-  static constexpr int kButtonSize = 25;
-  static constexpr int kPortButtonWidth = 39;
-  static constexpr int kFirstButtonX = 4;
+  static constexpr int kButtonSize = design::kButtonSize;
+  static constexpr int kFirstButtonX = design::kFirstButtonX;
 
   // The control is placed at (0, y) with the parent's width; its buttons start at its top.
   TToolBar(HWND parent, int y, int width);

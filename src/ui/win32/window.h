@@ -16,6 +16,8 @@ class Window {
   Window& operator=(const Window&) = delete;
 
   HWND Handle() const { return window_; }
+  // Makes the window invisible as it stands, nothing else (the program's end).
+  void HideWindow() { ShowWindow(window_, SW_HIDE); }
 
  protected:
   struct Style {

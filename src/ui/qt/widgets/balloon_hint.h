@@ -9,11 +9,13 @@
 #include <QWidget>
 #include <memory>
 
+#include "ui/behaviour/window_design.h"
+
 namespace ui {
 
 // Geometry of a balloon: its window size for a given text size, and where it stands.
 struct BalloonLayout {
-  static constexpr int kTextWidth = 100;
+  static constexpr int kTextWidth = design::kHintTextWidth;
   static constexpr int kPointerHeight = 20;
   static constexpr int kPointerWidth = 20;
   static constexpr int kCornerRadius = 10;
@@ -61,8 +63,8 @@ class TBalloonHints : public QObject {
   Q_OBJECT
 
  public:
-  static constexpr int kHintPauseMs = 500;
-  static constexpr int kHintShortPauseMs = 50;
+  static constexpr int kHintPauseMs = design::kHintInitialDelayMs;
+  static constexpr int kHintShortPauseMs = design::kHintReshowDelayMs;
 
   explicit TBalloonHints(QObject* parent = nullptr);
   ~TBalloonHints() override;

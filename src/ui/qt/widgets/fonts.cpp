@@ -3,11 +3,13 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include "ui/behaviour/window_design.h"
+
 namespace ui {
 
 namespace {
 
-constexpr int kCharacterHeightPx = 11;
+constexpr int kCharacterHeightPx = design::kWindowTextHeightPx;
 
 QString PickFamily() {
   const QStringList installed = QFontDatabase::families();

@@ -1,5 +1,5 @@
 #include "ui/qt/widgets/form2.h"
-#include "ui/behaviour/placement.h"
+#include "ui/behaviour/window_design.h"
 
 #include <QFont>
 #include <QLabel>
@@ -17,15 +17,14 @@ namespace ui {
 
 namespace {
 
-constexpr int kClientWidth = 195;
-constexpr int kClientHeight = 57;
-constexpr int kCharacterHeightPx = 19;
+constexpr int kClientWidth = design::kPromptClientWidth;
+constexpr int kClientHeight = design::kPromptClientHeight;
 
 QFont PromptFont() {
   QFont font(QStringLiteral("MS Sans Serif"));
   font.setStyleHint(QFont::SansSerif);
   // Pixels, not points: 14 pt at 96 dpi, right on every screen the test or user has.
-  font.setPixelSize(kCharacterHeightPx);
+  font.setPixelSize(design::kPromptTextHeightPx);
   return font;
 }
 
@@ -53,7 +52,7 @@ TForm2::TForm2(QWidget* mainWindow)
   setPalette(colours);
   setAutoFillBackground(true);
 
-  Label1 = new QLabel(QStringLiteral("Включи питание"), this);
+  Label1 = new QLabel(QString::fromUtf8(design::kPromptText), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setWordWrap(false);

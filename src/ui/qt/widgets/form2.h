@@ -27,6 +27,8 @@ class TForm2 : public QWidget {
   void Show();
   // Makes it invisible; nothing happens when it already is.
   void Hide();
+  // Makes the window invisible as it stands, nothing else (the program's end).
+  void HideWindow() { hide(); }
 
   QLabel* Label1 = nullptr;
 

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 
+#include "ui/behaviour/window_design.h"
 #include "ui/qt/widgets/tool_bar.h"
 
 class QMenu;
@@ -22,8 +23,8 @@ class TPortButton : public TFlatToolButton {
   Q_OBJECT
 
  public:
-  static constexpr int kGlyphPartWidth = 25;
-  static constexpr int kArrowPartWidth = 14;
+  static constexpr int kGlyphPartWidth = design::kButtonSize;
+  static constexpr int kArrowPartWidth = design::kPortArrowWidth;
   // A press this soon after the menu closed is the click that closed it.
   static constexpr int kReopenGuardMs = 100;
 

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "ui/behaviour/progress_picture.h"
 #include "ui/qt/widgets/system_colors.h"
 
 namespace ui {
@@ -35,37 +36,43 @@ void TProgressBar::paintEvent(QPaintEvent*) {
   QPainter(this).drawPixmap(0, 0, buffer);
 }
 
+namespace {
+
+QColor Colour(SystemColour colour) {
+  switch (colour) {
+    case SystemColour::ButtonFace:
+      return ButtonFaceColor();
+    case SystemColour::ButtonShadow:
+      return ButtonShadowColor();
+    case SystemColour::ButtonHighlight:
+      return ButtonHighlightColor();
+    case SystemColour::Highlight:
+      return HighlightColor();
+    case SystemColour::Window:
+      break;
+  }
+  return WindowColor();
+}
+
+QRect Rect(const design::Box& box) {
+  return QRect(box.x, box.y, box.width, box.height);
+}
+
+}  // namespace
+
 void TProgressBar::PaintBar(QPainter& p) const {
-  const int w = width();
-  const int h = height();
-  p.fillRect(0, 0, w, h, ButtonFaceColor());
-  // Sunken status edge inside the one-pixel band.
-  p.fillRect(1, 1, w - 2, 1, ButtonShadowColor());
-  p.fillRect(1, 1, 1, h - 2, ButtonShadowColor());
-  p.fillRect(1, h - 2, w - 2, 1, ButtonHighlightColor());
-  p.fillRect(w - 2, 1, 1, h - 2, ButtonHighlightColor());
-
-  // Inner rectangle, right and bottom exclusive.
-  const int left = 2, top = 2, right = w - 2, bottom = h - 2;
-  const int fillRight = left + FillWidth(values_.Percent(), right - left);
-  const QRect filled(left, top, fillRight - left, bottom - top);
-  const QRect empty(fillRight, top, right - fillRight, bottom - top);
-  p.fillRect(filled, HighlightColor());
-  p.fillRect(empty, WindowColor());
-
-  p.setFont(font());
   const QFontMetrics metrics(font());
   const QString text = QString::number(values_.Percent()) + QLatin1Char('%');
-  const int textWidth = metrics.horizontalAdvance(text);
-  const int x = right / 2 - textWidth / 2;
-  // Integer division truncating towards zero, as the layout rule is stated.
-  const int y = top + (bottom - top - metrics.height()) / 2;
-  const QPoint baseline(x, y + metrics.ascent());
+  const ProgressPicture picture = DrawProgress(width(), height(), values_.Percent(),
+                                               metrics.horizontalAdvance(text), metrics.height());
+  for (const ColouredBox& each : picture.boxes) p.fillRect(Rect(each.box), Colour(each.colour));
+  p.setFont(font());
+  const QPoint baseline(picture.textX, picture.textY + metrics.ascent());
   p.save();
-  p.setClipRect(filled);
+  p.setClipRect(Rect(picture.filled));
   p.setPen(WindowColor());
   p.drawText(baseline, text);
-  p.setClipRect(empty);
+  p.setClipRect(Rect(picture.empty));
   p.setPen(HighlightColor());
   p.drawText(baseline, text);
   p.restore();
