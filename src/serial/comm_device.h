@@ -15,6 +15,9 @@ namespace serial {
 struct LineLatency {
   bool lowLatency = false;  // the driver took the low-latency request
   int timerMs = -1;         // the adapter's latency timer; -1 where it has none
+  // What a network port adds to every reply beyond the line's own time, measured on the first
+  // packet's echo and reply; -1 until then and for local ports.
+  double networkMs = -1;
 };
 
 // One opened port of the operating system; the platform backend implements it. Destroying it
@@ -49,7 +52,7 @@ class CommDevice {
   // how many were written (at least 1), 0 after Wake, or -errno when the write failed.
   virtual std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) = 0;
 
-  // As found when the port was opened.
+  // As found when the port was opened (a network port's delay once the first echo came).
   virtual LineLatency Latency() const = 0;
 
   // Any thread: makes the next WaitEvent report received bytes at once.

@@ -3,11 +3,21 @@
 #include <cctype>
 
 #include "serial/comm_error.h"
+#include "serial/net/network_device.h"
 
 namespace serial {
 
+namespace {
+
+constexpr PortKind kKinds[] = {
+    {"rfc2217", "rfc2217://HOST:PORT", &OpenRfc2217Device},
+    {"socket", "socket://HOST:PORT", &OpenSocketDevice},
+};
+
+}  // namespace
+
 std::span<const PortKind> PortKinds() {
-  return {};
+  return kKinds;
 }
 
 std::optional<std::string> SchemeOf(const std::string& name) {

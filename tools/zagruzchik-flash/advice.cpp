@@ -1,6 +1,7 @@
 #include "advice.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace flash {
 
@@ -15,6 +16,11 @@ constexpr const char* kLatencyRemedy =
 #else
 constexpr const char* kLatencyRemedy = "see " LOADER_DOC_DIR "/README.md";
 #endif
+#ifdef _WIN32
+constexpr const char* kReadme = "see the README";
+#else
+constexpr const char* kReadme = "see " LOADER_DOC_DIR "/README.md";
+#endif
 
 }  // namespace
 
@@ -25,6 +31,20 @@ std::string LatencyWarning(const serial::LineLatency& latency) {
   return "the adapter's latency timer is " + std::to_string(latency.timerMs) +
          " ms: the download will be about " + std::to_string(percent) + " % slower; " +
          kLatencyRemedy;
+}
+
+std::string NetworkLatencyWarning(const serial::LineLatency& latency) {
+  if (latency.networkMs <= 1.0) return {};
+  // A data block and its reply take 132 bytes' time, 127 ms; with an address command before
+  // every fourth, a block waits for 1.25 replies.
+  const double percent = latency.networkMs * 1.25 / (132 * 1000.0 / 1040) * 100;
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1f ms", latency.networkMs);
+  return std::string("the network port adds ") + text +
+         " to every reply: the download will be about " + std::to_string(std::lround(percent)) +
+         " % slower; on ser2net set chardelay: false and tcp(nodelay), and the adapter's "
+         "latency timer to 1 ms; " +
+         kReadme;
 }
 
 std::string AdviceFor(const std::string& failure) {

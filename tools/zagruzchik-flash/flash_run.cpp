@@ -70,6 +70,15 @@ void FlashRun::Received(std::int32_t count) {
   // A finished download quits from here once the end command's echo is back: it has left
   // the writer's queue and crossed the line, where closing the port earlier would drop it.
   download_.RxChar(count);
+  // A network port knows its delay once the first packet's echo is back.
+  if (!networkLatencySaid_ && port_.Active()) {
+    const serial::LineLatency latency = port_.Latency();
+    if (latency.networkMs >= 0) {
+      networkLatencySaid_ = true;
+      const std::string warning = NetworkLatencyWarning(latency);
+      if (!warning.empty()) progress_.Note(warning);
+    }
+  }
 }
 
 void FlashRun::Fail(const std::string& message) {

@@ -44,6 +44,7 @@ class FlashRun : private serial::LinkConsumer {
   std::unique_ptr<transfer::ImageSource> images_;
   transfer::Download download_;
   std::optional<int> exitCode_;
+  bool networkLatencySaid_ = false;
   InterruptSignals signals_;
 };
 

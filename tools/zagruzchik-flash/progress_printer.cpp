@@ -39,6 +39,13 @@ void ProgressPrinter::Hide() {
   std::fflush(out_);
 }
 
+void ProgressPrinter::Note(const std::string& line) {
+  const bool drawn = visible_ && terminal_ && printed_ >= 0;
+  std::fprintf(out_, "%s%s\n", drawn ? "\r\x1b[K" : "", line.c_str());
+  if (drawn) printed_ = -1;
+  Print();
+}
+
 void ProgressPrinter::Complete() {
   parts_ = total_;
   percent_ = 100;

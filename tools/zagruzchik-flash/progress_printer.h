@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace flash {
 
@@ -16,6 +17,8 @@ class ProgressPrinter {
   void SetParts(std::uint32_t partsComplete);
   void Show();
   void Hide();
+  // A line of its own amid the progress; a bar on a terminal is drawn again below it.
+  void Note(const std::string& line);
   // The whole image is through: 100 %, also for an image shorter than one part.
   void Complete();
 
