@@ -1,18 +1,14 @@
 // zagruzchik-flash through Debian's ser2net on loopback, with zagruzchik-sim on the
 // pseudo-terminal behind it: the network ports as a board farm uses them.
-#include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <fstream>
-#include <sstream>
 
 #include "child_process.h"
 #include "hex_files.h"
+#include "ser2net_config.h"
 #include "tool_paths.h"
 
 namespace tools_test {
@@ -23,85 +19,34 @@ using h2b_test::HexOf;
 using h2b_test::ReadFile;
 using ::testing::HasSubstr;
 
-// A loopback port nobody listens on now.
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
-// Whether something listens on the loopback port, as the kernel's table says: a test
-// connection would make ser2net open the line and the target say hello to nobody.
-bool Listening(int port) {
-  std::ifstream table("/proc/net/tcp");
-  std::string line;
-  char wanted[16];
-  std::snprintf(wanted, sizeof wanted, ":%04X", port);
-  while (std::getline(table, line)) {
-    std::istringstream fields(line);
-    std::string slot, local, remote, state;
-    fields >> slot >> local >> remote >> state;
-    if (local.size() > 5 && local.substr(local.size() - 5) == wanted && state == "0A") return true;
-  }
-  return false;
-}
-
-// Debian's ser2net with a configuration of the test's own: one connection a line, each on a
-// free loopback port, configured as the README advises. Stopped by its PID at the end.
+// Debian's ser2net on the test's configuration, stopped by its PID at the end.
 class Ser2net {
  public:
-  struct Line {
-    std::string device;
-    bool rfc2217 = true;
-    bool advised = true;  // chardelay off, Nagle off
-  };
-  Ser2net(const std::vector<Line>& lines, const std::string& folder) {
-    std::ofstream config(folder + "/ser2net.yaml");
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      ports_.push_back(FreePort());
-      const Line& line = lines[i];
-      config << "connection: &line" << i << "\n"
-             << "    accepter: " << (line.rfc2217 ? "telnet(rfc2217)," : "")
-             << (line.advised ? "tcp(nodelay)" : "tcp") << ",127.0.0.1," << ports_.back() << "\n"
-             << "    enable: on\n"
-             << "    options:\n"
-             << "      kickolduser: true\n"
-             << (line.advised ? "      chardelay: false\n" : "") << "    connector: serialdev,"
-             << line.device << ",10400n81,local\n\n";
-      urls_.push_back(std::string(line.rfc2217 ? "rfc2217" : "socket") +
-                      "://127.0.0.1:" + std::to_string(ports_.back()));
-    }
-    config.close();
-    server_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/usr/sbin/ser2net", "-n", "-d", "-c", folder + "/ser2net.yaml",
-                                 "-P", folder + "/ser2net.pid"},
-        folder);
+  using Line = ser2net_test::Line;
+  Ser2net(const std::vector<Line>& lines, const std::string& folder)
+      : config_(ser2net_test::Write(lines, folder)) {
+    std::vector<std::string> argv = {ser2net_test::kSer2net};
+    argv.insert(argv.end(), config_.arguments.begin(), config_.arguments.end());
+    server_ = std::make_unique<ChildProcess>(argv, folder);
     const Clock::time_point deadline = Clock::now() + kChildBound;
-    for (const int port : ports_) {
-      while (!Listening(port) && Clock::now() < deadline &&
+    for (const int port : config_.ports) {
+      while (!ser2net_test::Listening(port) && Clock::now() < deadline &&
              !server_->Wait(std::chrono::milliseconds(5))) {
       }
     }
   }
-  const std::string& Url(std::size_t i) const { return urls_[i]; }
+  const std::string& Url(std::size_t i) const { return config_.urls[i]; }
   void Kill() { server_->Kill(); }
 
  private:
-  std::vector<int> ports_;
-  std::vector<std::string> urls_;
+  ser2net_test::Config config_;
   std::unique_ptr<ChildProcess> server_;
 };
 
 class NetworkFlashing : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (::access("/usr/sbin/ser2net", X_OK) != 0) GTEST_SKIP() << "ser2net is not installed";
+    if (!ser2net_test::Installed()) GTEST_SKIP() << "ser2net is not installed";
   }
   // Targets behind pseudo-terminals, their paths.
   std::vector<std::string> Targets(ChildProcess& sims, int n) {
@@ -157,7 +102,7 @@ TEST_F(NetworkFlashing, AWrongReplyAndAServerGoneMidDownloadFailWithTheirMessage
 
 TEST_F(NetworkFlashing, NoServerAndAnUnknownHostAreSaidAtOnce) {
   h2b_test::WriteFile("app.hex", HexOf(h2b_test::RandomImage(100)));
-  const std::string refused = "rfc2217://127.0.0.1:" + std::to_string(FreePort());
+  const std::string refused = "rfc2217://127.0.0.1:" + std::to_string(ser2net_test::FreePort());
   ChildProcess flash({kLoaderFlash, "-p", refused, "app.hex"}, dir_.Path());
   EXPECT_EQ(flash.Wait(kChildBound), 1);
   EXPECT_EQ(flash.Err(), "Can't open specified device " + refused + " (Connection refused)\n");

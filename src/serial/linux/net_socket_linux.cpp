@@ -168,4 +168,12 @@ std::string NetSocket::ErrorText(int error) {
   return std::strerror(error);
 }
 
+int NetSocket::ClosedError() {
+  return ECONNRESET;
+}
+
+int NetSocket::ProtocolError() {
+  return EPROTO;
+}
+
 }  // namespace serial

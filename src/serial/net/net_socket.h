@@ -49,6 +49,10 @@ class NetSocket {
 
   // The system's text for an error code of Receive or Send.
   static std::string ErrorText(int error);
+  // The system's codes for a connection the far end closed and for a peer that breaks the
+  // protocol, as the line's failure reports them.
+  static int ClosedError();
+  static int ProtocolError();
 };
 
 }  // namespace serial

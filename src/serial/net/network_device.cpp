@@ -54,8 +54,9 @@ class NetworkDevice : public CommDevice {
     if (telnet_ && comPort_) SendAll(TelnetCodec::ComPortCommand(TelnetCodec::kPurgeData, {2}));
   }
 
-  // The options, then DTR and RTS lowered and the server's buffers emptied before anything
-  // else: a target that resets on either line sees them low from the start.
+  // The options, then DTR and RTS lowered before anything else: a target that resets on either
+  // line sees them low from the start. Nothing the server has received is purged: as on a
+  // local port, a target's hello that came early must not be lost.
   void Negotiate() {
     std::vector<std::uint8_t> greeting;
     {
@@ -73,7 +74,6 @@ class NetworkDevice : public CommDevice {
     comPort_ = true;
     std::vector<std::uint8_t> first = Command(TelnetCodec::kSetControl, 9);  // DTR off
     Append(first, Command(TelnetCodec::kSetControl, 12));                    // RTS off
-    Append(first, Command(TelnetCodec::kPurgeData, 3));                      // both buffers
     SendAll(first);
   }
 
@@ -227,8 +227,8 @@ class NetworkDevice : public CommDevice {
   // Why the server's answer to what never came: the connection's failure, or the time.
   std::string WhyUnanswered(const std::string& what) const {
     const std::lock_guard lock(receive_);
-    if (failure_ == EPROTO) return "the server's answer is not Telnet";
-    if (failure_ == ECONNRESET) return "the server closed the connection";
+    if (failure_ == NetSocket::ProtocolError()) return "the server's answer is not Telnet";
+    if (failure_ == NetSocket::ClosedError()) return "the server closed the connection";
     if (failure_ != 0) return NetSocket::ErrorText(failure_);
     return "the server did not answer " + what + " within " +
            std::to_string(kAnswerTimeout.count() / 1000) + " s";
@@ -305,7 +305,7 @@ class NetworkDevice : public CommDevice {
         const std::ptrdiff_t r = socket_->Receive(chunk, sizeof chunk);
         if (r == NetSocket::kWouldBlock) break;
         if (r <= 0) {
-          failure_ = r == 0 ? ECONNRESET : static_cast<int>(-r);
+          failure_ = r == 0 ? NetSocket::ClosedError() : static_cast<int>(-r);
           break;
         }
         total += static_cast<std::size_t>(r);
@@ -315,7 +315,7 @@ class NetworkDevice : public CommDevice {
         } else {
           if (!codec_.Decode(chunk, static_cast<std::size_t>(r), decoded_, answers) ||
               codec_.OptionCommands() > kMaxOptionCommands) {
-            failure_ = EPROTO;  // the server speaks no Telnet we can follow
+            failure_ = NetSocket::ProtocolError();  // no Telnet we can follow
             break;
           }
         }

@@ -16,6 +16,8 @@ constexpr char kPortSection[] = "PortName";
 constexpr char kFileSection[] = "FileName";
 constexpr char kNameKey[] = "Name";
 constexpr char kDefaultPort[] = "COM1";
+// Ports on terminal servers or ser2net, one a key, offered after the discovered ones.
+constexpr char kNetworkSection[] = "NetworkPorts";
 
 }  // namespace
 
@@ -51,6 +53,12 @@ void TForm1Behaviour::FormDestroy() {
 void TForm1Behaviour::BuildPortMenu() {
   std::vector<std::string> names = listPorts_();
   sys::SortTexts(names);
+  for (std::string& port : RegIniFile1.ReadValues(kNetworkSection)) {
+    port.erase(0, port.find_first_not_of(" \t"));
+    port.erase(port.find_last_not_of(" \t") + 1);
+    if (!port.empty() && std::find(names.begin(), names.end(), port) == names.end())
+      names.push_back(std::move(port));
+  }
   portMenuItems_ = std::move(names);
   controls_.SetPortMenu(portMenuItems_);
 }

@@ -128,6 +128,15 @@ std::optional<std::string> TIniText::Find(std::string_view section, std::string_
   return value;
 }
 
+std::vector<std::string> TIniText::Values(std::string_view section) const {
+  std::vector<std::string> values;
+  ForEachKey(section, [&](const KeyLine& line) {
+    values.push_back(Decode(line.value));
+    return false;
+  });
+  return values;
+}
+
 bool TIniText::Set(std::string_view section, std::string_view key, std::string_view value) {
   if (!ValidSection(section) || !ValidKey(key) || !OneLine(value)) return false;
   std::optional<std::size_t> match;

@@ -17,6 +17,8 @@ class TIniText {
   // True when the section holds at least one key.
   bool HasSection(std::string_view section) const;
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+  // The values of every key of the section, in the file's order.
+  std::vector<std::string> Values(std::string_view section) const;
   // False, with nothing changed, when the names or the value cannot be written as one line.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
   std::string Text() const;

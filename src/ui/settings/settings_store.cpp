@@ -105,6 +105,14 @@ std::string TSettingsStore::ReadValue(const std::string& section, const std::str
   return Capped(TIniText(*text).Find(section, key).value_or(default_value));
 }
 
+std::vector<std::string> TSettingsStore::ReadValues(const std::string& section) const {
+  const auto text = Load(file_);
+  if (!text) return {};
+  std::vector<std::string> values = TIniText(*text).Values(section);
+  for (std::string& value : values) value = Capped(value);
+  return values;
+}
+
 void TSettingsStore::WriteValue(const std::string& section, const std::string& key,
                                 const std::string& value) {
   const fs::path target = Resolved(file_);

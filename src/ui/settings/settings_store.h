@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -26,6 +27,9 @@ class TSettingsStore {
   // missing (a key with an empty value reads as empty).
   std::string ReadValue(const std::string& section, const std::string& key,
                         const std::string& default_value) const;
+  // The values of every key of the section in the file's order, each at most kMaxValue bytes;
+  // none when the file or the section is missing.
+  std::vector<std::string> ReadValues(const std::string& section) const;
   // Replaces or adds the key, adding the section at the end and the file if missing. The file
   // is replaced whole, so a failure leaves the old one as it was. Throws ESettingsError
   // "Unable to write to <file>", also for a value holding a line break.
