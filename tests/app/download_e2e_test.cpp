@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
 #include <csignal>
 
 #include "program_rig.h"
+#include "ser2net_config.h"
 #include "serial/port_device.h"
 #include "sim_target.h"
 #include "sys/interrupt.h"
@@ -283,3 +286,47 @@ TEST_F(DownloadE2E, ASignalDuringTheConversionStopsItWithoutAMessage) {
 }
 
 }  // namespace
+
+// A port on a terminal server, listed in the settings: offered after the discovered ports,
+// chosen from the menu, remembered, and downloaded through (Debian's ser2net in front of the
+// simulator).
+TEST(NetworkPortE2E, ChosenFromTheMenuItDownloadsAndIsRemembered) {
+  if (!SimTarget::Available() || !ser2net_test::Installed())
+    GTEST_SKIP() << "zagruzchik-sim or ser2net missing";
+  ProgramRig rig;
+  const std::filesystem::path hex = rig.WriteHex("board.hex", kImageSize);
+  const std::filesystem::path received = rig.Folder() / "received.bin";
+  SimTarget sim;
+  ASSERT_TRUE(sim.Start({"--no-pace", "--out", QString::fromStdString(received.string()),
+                         "--length", QString::number(kImageSize)}));
+  const ser2net_test::Config config =
+      ser2net_test::Write({{sim.SlavePath().toStdString()}}, rig.Folder().string());
+  QProcess server;
+  QStringList arguments;
+  for (const std::string& each : config.arguments) arguments << QString::fromStdString(each);
+  server.start(QString::fromLatin1(ser2net_test::kSer2net), arguments);
+  ASSERT_TRUE(WaitFor([&] { return ser2net_test::Listening(config.ports[0]); }));
+  const std::string url = config.urls[0];
+  rig.WriteSettings("[PortName]\nName=ttyS7\n[FileName]\nName=" + hex.string() +
+                    "\n[NetworkPorts]\nPort1=" + url + "\nPort2=  \nPort3=" + url + "\n");
+  rig.Create({"ttyS7", "ttyS0"});
+  rig.Show();
+  rig.DispatchQueued();
+
+  ui::TForm1& form = rig.Form1();
+  QStringList items;
+  for (const QAction* item : form.PortMenu->actions()) items << ui::TForm1::PortName(item).c_str();
+  EXPECT_EQ(items, (QStringList{"ttyS0", "ttyS7", QString::fromStdString(url)}));
+  form.PortMenu->actions().back()->trigger();
+  EXPECT_TRUE(form.Behaviour().Comm1.Active());
+  EXPECT_EQ(form.Behaviour().RegIniFile1.ReadValue("PortName", "Name", ""), url);
+
+  QTest::mouseClick(form.ToolButton3, Qt::LeftButton);
+  ASSERT_TRUE(WaitFor([&] { return ReadAll(received).size() == kImageSize; }))
+      << sim.Errors().toStdString();
+  EXPECT_EQ(ReadAll(received), Bytes(rig.Data()));
+  EXPECT_TRUE(rig.watcher.Seen().empty()) << rig.watcher.Kinds().toStdString();
+  rig.Shutdown();
+  server.kill();
+  server.waitForFinished();
+}

@@ -21,11 +21,14 @@ const char* TestPort() {
 }
 
 // The window with the real port and converter, on the HEX file the script left in the current
-// folder, where the image is written too.
+// folder, where the image is written too. A network port is offered by the settings.
 ui::TForm1& CreateOnTheLine(WindowRig& rig) {
   const std::string hex = sys::Utf8Of(std::filesystem::current_path() / "app.hex");
-  rig.WriteSettings("[PortName]\r\nName=" + std::string(TestPort()) +
-                    "\r\n[FileName]\r\nName=" + hex + "\r\n");
+  const std::string port = TestPort();
+  const std::string network =
+      port.find("://") != std::string::npos ? "[NetworkPorts]\r\nPort1=" + port + "\r\n" : "";
+  rig.WriteSettings("[PortName]\r\nName=" + port + "\r\n[FileName]\r\nName=" + hex + "\r\n" +
+                    network);
   rig.Create(true).Show();
   return rig.Form();
 }
