@@ -28,4 +28,14 @@ PortDescription DescribeSerialPort(const std::string& name);
 // what is not known stays an empty field.
 std::string DescriptionLine(const PortDescription& description);
 
+// Whether two names given for ports name the same one: the same device by any of its names (a
+// link and its target, "pts/3" and "/dev/pts/3"; on Windows "COM3" and "\\.\com3"), or the same
+// network port.
+bool SamePort(const std::string& a, const std::string& b);
+
+// What stays of a port when its name changes, for a production record: the /dev/serial/by-id
+// link, else the USB serial number (on Windows the device instance ID); a network port's name.
+// Empty when nothing is known.
+std::string PortIdentity(const std::string& name);
+
 }  // namespace serial

@@ -263,7 +263,8 @@ TEST_F(Flashing, SeveralPortsAtOnceFailOneByOne) {
   EXPECT_EQ(std::count(flash.Out().begin(), flash.Out().end(), '\n'), 6);
 }
 
-// Interrupted in the middle, a production line closes every port and prints the summary so far.
+// Interrupted in the middle, a production line closes every port, records the boards under
+// way as interrupted and prints the summary so far.
 TEST_F(Flashing, AnInterruptedLineClosesEveryPortAndSummarises) {
   WriteHex(RandomImage(3000));
   ChildProcess sims({kLoaderSim, "--no-pace", "--targets", "2", "--silent-after", "4"},
@@ -278,9 +279,9 @@ TEST_F(Flashing, AnInterruptedLineClosesEveryPortAndSummarises) {
   flash.Signal(SIGTERM);
   EXPECT_EQ(flash.Wait(kChildBound), 143);
   EXPECT_THAT(flash.Err(), HasSubstr("Прервано\n"));
-  EXPECT_THAT(flash.Out(), HasSubstr(*first + "\tdownloading\t"));
-  EXPECT_THAT(flash.Out(), HasSubstr(*second + "\tdownloading\t"));
-  EXPECT_THAT(flash.Out(), ::testing::EndsWith("boards passed 0, failed 0\n"));
+  EXPECT_THAT(flash.Out(), HasSubstr(*first + "\tinterrupted\t"));
+  EXPECT_THAT(flash.Out(), HasSubstr(*second + "\tinterrupted\t"));
+  EXPECT_THAT(flash.Out(), ::testing::EndsWith("boards passed 0, failed 0, interrupted 2\n"));
   // Both lines were let go of properly: the targets saw them close before the end command.
   EXPECT_EQ(sims.Wait(kChildBound), 3) << sims.Err();
 }
@@ -314,9 +315,14 @@ TEST_F(Flashing, RepeatTakesBoardAfterBoardAndKeepsARecord) {
   EXPECT_THAT(flash.Out(), ::testing::EndsWith("boards passed 2, failed 0\n"));
   const Bytes bytes = ReadFile("boards.csv");
   const std::string record(bytes.begin(), bytes.end());
-  EXPECT_THAT(record, ::testing::StartsWith("time,port,board,result,seconds,message\n"));
-  EXPECT_THAT(record, HasSubstr("," + link + ",1,passed,"));
-  EXPECT_THAT(record, HasSubstr("," + link + ",2,passed,"));
+  EXPECT_THAT(record, ::testing::StartsWith("time,host,port,identity,board,hex_file,image_size,"
+                                            "image_sha256,result,seconds,message\n"));
+  EXPECT_THAT(record, ::testing::ContainsRegex("," + link +
+                                               ",[^,]*,1,app.hex,2000,[0-9a-f]{64},"
+                                               "passed,"));
+  EXPECT_THAT(record, ::testing::ContainsRegex("," + link +
+                                               ",[^,]*,2,app.hex,2000,[0-9a-f]{64},"
+                                               "passed,"));
   EXPECT_EQ(std::count(record.begin(), record.end(), '\n'), 3);
 }
 

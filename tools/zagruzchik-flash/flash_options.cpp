@@ -1,5 +1,7 @@
 #include "flash_options.h"
 
+#include "serial/discovery.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -18,18 +20,29 @@ namespace flash {
 const cli::Program kFlashProgram{
     "zagruzchik-flash",
     "--port NAME [--timeout SECONDS] HEXFILE\n"
-    "   or: zagruzchik-flash --port NAME [--port NAME]... [--repeat] [--log FILE] HEXFILE\n"
+    "   or: zagruzchik-flash --port NAME [--port NAME]... [--repeat] [--log FILE] [--json]\n"
+    "                        [--timeout SECONDS] HEXFILE\n"
     "   or: zagruzchik-flash --list-ports",
     "Converts HEXFILE into its binary image in the current folder and downloads it into the\n"
     "target's boot loader at 10400 bit/s. Switch the target's power on when asked.\n"
     "\n"
     "Options:\n"
     "  -p, --port NAME        the serial port: " PORT_EXAMPLES
-    "\n"
-    "  -t, --timeout SECONDS  give up when the line stays silent that long (one port only)\n"
+    ";\n"
+    "                         or a network port: rfc2217://HOST:PORT (a terminal server or\n"
+    "                         ser2net setting the line), socket://HOST:PORT (raw TCP: the\n"
+    "                         line's settings are the server's)\n"
+    "  -t, --timeout SECONDS  give up when the line stays silent that long; on a production\n"
+    "                         line, a board silent that long after its hello fails alone\n"
     "      --repeat           board after board: after each download wait for the next\n"
     "                         board's hello on the same port, until interrupted\n"
-    "      --log FILE         append a CSV line for every board to FILE\n"
+    "      --log FILE         append a CSV line for every board to FILE (board numbers go\n"
+    "                         on from the file's last)\n"
+    "      --json             a JSON object a board and one for the summary, on standard\n"
+    "                         output\n"
+    "  -q, --quiet            only the summary and errors\n"
+    "  -v, --verbose          also the line's details: bytes dropped between boards, adapters\n"
+    "                         opened again, the network's delay\n"
     "  -l, --list-ports       list the serial ports present, sorted, one a line of fields\n"
     "                         separated by tabs: the name for --port, USB vendor:product,\n"
     "                         manufacturer, product, serial number, stable links\n"
@@ -70,13 +83,18 @@ FlashOptions FlashOptionsOf(const cli::CommandLine& line) {
   if (const auto timeout = line.Value("timeout")) options.timeoutSeconds = Seconds(*timeout);
   options.repeat = line.Has("repeat");
   options.logFile = line.Value("log").value_or("");
+  options.json = line.Has("json");
+  options.quiet = line.Has("quiet");
+  options.verbose = line.Has("verbose");
+  if (options.quiet && options.verbose) throw cli::UsageError("-q and -v together");
   if (options.port.empty()) throw cli::UsageError("no --port given");
+  // Two names of one device (a link and its target, pts/3 and /dev/pts/3) are one port.
   for (std::size_t i = 0; i < options.ports.size(); ++i)
     for (std::size_t j = i + 1; j < options.ports.size(); ++j)
-      if (options.ports[i] == options.ports[j])
-        throw cli::UsageError("the same port twice: " + options.ports[i]);
-  if (options.timeoutSeconds && options.ProductionLine())
-    throw cli::UsageError("--timeout is for one port without --repeat or --log");
+      if (serial::SamePort(options.ports[i], options.ports[j]))
+        throw cli::UsageError(
+            "the same port twice: " + options.ports[i] +
+            (options.ports[i] == options.ports[j] ? "" : " and " + options.ports[j]));
   if (line.operands.empty()) throw cli::UsageError("no HEX file given");
   if (line.operands.size() > 1)
     throw cli::UsageError("more than one HEX file: " + line.operands[1]);
@@ -91,7 +109,10 @@ std::optional<int> ParseFlashOptions(int argc, char** argv, FlashOptions& option
        {"timeout", true, 't'},
        {"list-ports", false, 'l'},
        {"repeat", false},
-       {"log", true}},
+       {"log", true},
+       {"json", false},
+       {"quiet", false, 'q'},
+       {"verbose", false, 'v'}},
       [&options](const cli::CommandLine& line) { options = FlashOptionsOf(line); });
 }
 

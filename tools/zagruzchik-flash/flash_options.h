@@ -16,11 +16,17 @@ struct FlashOptions {
   std::string hexFile;
   std::optional<double> timeoutSeconds;  // none: wait for the target forever
   bool listPorts = false;
-  bool repeat = false;  // board after board on every port, until interrupted
-  std::string logFile;  // a CSV record of every board, appended to
+  bool repeat = false;   // board after board on every port, until interrupted
+  std::string logFile;   // a CSV record of every board, appended to
+  bool json = false;     // a JSON object a board and one for the summary, on standard output
+  bool quiet = false;    // only the summary and errors
+  bool verbose = false;  // also the line's details: dropped bytes, reopened adapters, delays
 
-  // Several ports, board after board, or a record: the production line's run.
-  bool ProductionLine() const { return ports.size() > 1 || repeat || !logFile.empty(); }
+  // Several ports, board after board, a record, JSON, or the line's own quiet or detailed
+  // output: the production line's run.
+  bool ProductionLine() const {
+    return ports.size() > 1 || repeat || !logFile.empty() || json || quiet || verbose;
+  }
 };
 
 // The options of a parsed command line. Throws cli::UsageError.

@@ -1,43 +1,71 @@
 #include "station.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <utility>
 
 #include "h2b/hex_image_source.h"
 
 namespace flash {
 
+namespace {
+
+// A hello is one byte and then silence: the target waits for the synchronisation. One that
+// more bytes follow at once is text (a finished board's firmware talking), not a board.
+constexpr std::chrono::milliseconds kHelloSettles{6};
+
+bool IsHello(std::uint8_t byte) {
+  return (byte & 0x7F) == 0x55;
+}
+
+}  // namespace
+
 Station::Station(serial::UiDispatcher& loop, std::string port, std::string hexFile,
-                 std::shared_ptr<const h2b::ConvertedImage> image,
+                 std::shared_ptr<const h2b::ConvertedImage> image, bool repeat,
                  std::function<void(Station&)> changed)
     : port_(std::move(port)),
       hexFile_(std::move(hexFile)),
       images_(h2b::MakeImageSource(std::move(image))),
+      repeat_(repeat),
       changed_(std::move(changed)),
       link_(loop, *this),
       device_(link_.Port()),
-      download_(device_, *this, *images_) {
+      download_(*this, *this, *images_) {
   device_.SetDeviceName(port_);
+  // The line closes all of its ports at once; none waits for another's pause.
+  device_.SetClosePause(std::chrono::milliseconds(0));
 }
 
-bool Station::LineLost(bool allWritten) {
-  lostBeforeHello_ = state_ == State::Waiting;
-  return download_.LineLost(allWritten);
+bool Station::Ended() const {
+  return state_ == State::Passed || state_ == State::Failed || state_ == State::TimedOut ||
+         state_ == State::Interrupted;
 }
 
-void Station::Begin(bool nextBoard) {
-  if (nextBoard) ++board_;
-  lostBeforeHello_ = false;
+void Station::Begin() {
+  const bool afterAdapter = state_ == State::WaitingForAdapter;
   state_ = State::Waiting;
   percent_ = 0;
   message_.clear();
+  board_ = 0;
+  pending_.clear();
   started_ = ended_ = Clock::time_point{};
   try {
     download_.Start(hexFile_);
   } catch (const std::exception& error) {
+    if (repeat_) {
+      // The adapter may be on its way back (a board that powers it): tried again.
+      state_ = State::WaitingForAdapter;
+      const bool news = !afterAdapter || message_ != error.what();
+      message_ = error.what();
+      if (news) changed_(*this);
+      return;
+    }
     portFailed_ = !device_.Active();
     Fail(error.what());
     return;
   }
+  if (afterAdapter) ++reopened_;
   changed_(*this);
 }
 
@@ -51,11 +79,30 @@ double Station::Seconds() const {
   return std::chrono::duration<double>(end - started_).count();
 }
 
+std::uint64_t Station::TakeDropped() {
+  return std::exchange(dropped_, 0);
+}
+
 void Station::Received(std::int32_t count) {
-  if (state_ == State::Passed || state_ == State::Failed) {
-    // Between boards: what the finished one still says is not the next one's hello.
-    std::uint8_t ignored[1024];
-    device_.ReadBuf(ignored, std::min<std::int32_t>(count, sizeof ignored));
+  lastActivity_ = Clock::now();
+  std::uint8_t bytes[1024];
+  if (Ended() || state_ == State::WaitingForAdapter || (state_ == State::Waiting && repeat_)) {
+    const std::int32_t n = device_.ReadBuf(bytes, std::min<std::int32_t>(count, sizeof bytes));
+    if (state_ != State::Waiting) {
+      // Between boards: what the finished one still says is not the next one's hello.
+      dropped_ += static_cast<std::uint64_t>(n);
+      return;
+    }
+    // A board begins at its hello; a hello with company is text, and so is what it was.
+    dropped_ += pending_.size();
+    pending_.clear();
+    if (n > 0 && IsHello(bytes[n - 1])) {
+      dropped_ += static_cast<std::uint64_t>(n - 1);
+      pending_.push_back(bytes[n - 1]);
+      helloAt_ = lastActivity_;
+    } else {
+      dropped_ += static_cast<std::uint64_t>(n);
+    }
     return;
   }
   try {
@@ -65,15 +112,66 @@ void Station::Received(std::int32_t count) {
   }
 }
 
-void Station::Fail(const std::string& message) {
-  if (state_ == State::Passed || state_ == State::Failed) return;
-  state_ = State::Failed;
+void Station::Tick(Clock::time_point now) {
+  if (state_ != State::Waiting || pending_.empty() || now - helloAt_ < kHelloSettles) return;
+  try {
+    download_.RxChar(static_cast<std::int32_t>(pending_.size()));
+  } catch (const std::exception& error) {
+    Fail(error.what());
+  }
+}
+
+std::int32_t Station::ReadBuf(std::uint8_t* buffer, std::int32_t count) {
+  if (pending_.empty()) return device_.ReadBuf(buffer, count);
+  const auto n = static_cast<std::int32_t>(
+      std::min<std::size_t>(static_cast<std::size_t>(count), pending_.size()));
+  std::copy_n(pending_.begin(), n, buffer);
+  pending_.erase(pending_.begin(), pending_.begin() + n);
+  return n;
+}
+
+bool Station::LineLost(bool allWritten) {
+  const bool boardUnderWay = state_ == State::Downloading;
+  const bool report = download_.LineLost(allWritten);
+  if (!repeat_ || boardUnderWay) return report;
+  // Between boards no board is lost: the adapter (one the board powers, say) is waited for
+  // and opened again; after a board the next Begin finds it gone.
+  if (state_ == State::Waiting) {
+    state_ = State::WaitingForAdapter;
+    message_ = "the port went away";
+    changed_(*this);
+  }
+  return false;
+}
+
+void Station::TimeOut(double seconds) {
+  if (state_ != State::Downloading) return;
+  char text[96];
+  std::snprintf(text, sizeof text, "Нет ответа от устройства за %g с", seconds);
+  // Closed and opened again for the next board: nothing of this one stays on the line.
+  device_.Close();
+  Fail(text, State::TimedOut);
+}
+
+void Station::Interrupt() {
+  if (state_ != State::Downloading) return;
+  Fail("Прервано", State::Interrupted);
+}
+
+void Station::Fail(const std::string& message, State how) {
+  if (Ended()) return;
   message_ = message;
+  End(how);
+}
+
+void Station::End(State how) {
+  state_ = how;
   ended_ = Clock::now();
   changed_(*this);
 }
 
 void Station::SetProgressParts(std::uint32_t partsComplete) {
+  lastActivity_ = Clock::now();
   if (total_ == 0) return;
   const std::uint32_t parts = partsComplete < total_ ? partsComplete : total_;
   const auto percent = static_cast<unsigned>(std::nearbyint(100.0 * parts / total_));
@@ -84,17 +182,15 @@ void Station::SetProgressParts(std::uint32_t partsComplete) {
 
 void Station::ShowProgress() {
   state_ = State::Downloading;
-  started_ = Clock::now();
+  started_ = lastActivity_ = Clock::now();
   changed_(*this);
 }
 
 void Station::DownloadEnded(transfer::Ending how) {
   // The other endings come with their message: the notice or the port's failure.
   if (how != transfer::Ending::Finished) return;
-  state_ = State::Passed;
   percent_ = 100;
-  ended_ = Clock::now();
-  changed_(*this);
+  End(State::Passed);
 }
 
 }  // namespace flash

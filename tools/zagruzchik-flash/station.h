@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "h2b/converted_image.h"
 #include "serial/loader_link.h"
@@ -16,46 +17,80 @@ namespace flash {
 // One port of a production line: its own serial port device and download engine on the line's
 // loop, sending the line's one image. A failure ends this port's board only.
 //
+// Board after board (repeat), a board begins at its hello: what the line says between boards
+// (a finished board's new firmware talking, noise) is read and dropped, and a port that goes
+// away between boards (an adapter the board powers) is waited for and opened again.
+//
 // Threading: everything runs on the loop's thread, as for the single-port run.
-class Station : private transfer::View, private serial::LinkConsumer {
+class Station : private transfer::View, private transfer::Port, private serial::LinkConsumer {
  public:
-  enum class State { Waiting, Downloading, Passed, Failed };
+  enum class State {
+    Waiting,            // for a board's hello
+    WaitingForAdapter,  // the port cannot be had; tried again (repeat only)
+    Downloading,
+    Passed,
+    Failed,
+    TimedOut,
+    Interrupted
+  };
   using Clock = std::chrono::steady_clock;
 
-  // changed: after every change worth showing (state, percent); the station may be restarted
-  // from it only through the loop.
-  // image: the line's one conversion of hexFile.
+  // image: the line's one conversion of hexFile. changed: after every change worth showing
+  // (state, percent); the station may be restarted from it only through the loop.
   Station(serial::UiDispatcher& loop, std::string port, std::string hexFile,
-          std::shared_ptr<const h2b::ConvertedImage> image, std::function<void(Station&)> changed);
+          std::shared_ptr<const h2b::ConvertedImage> image, bool repeat,
+          std::function<void(Station&)> changed);
   Station(const Station&) = delete;
   Station& operator=(const Station&) = delete;
 
-  // Opens the port (when closed) and waits for a board's hello: the next board's, or again
-  // the same one's. A port that cannot open fails the board at once.
-  void Begin(bool nextBoard = true);
-  // Closes the port, the download with it.
+  // Opens the port (when closed) and waits for a board's hello. A port that cannot open fails
+  // the board at once, or, board after board, waits for the adapter.
+  void Begin();
+  // The loop's regular call: a hello that has stood alone long enough begins the board.
+  void Tick(Clock::time_point now);
+  // The board under way, silent since LastActivity, fails as having given no answer.
+  void TimeOut(double seconds);
+  // The board under way ends as interrupted (a signal).
+  void Interrupt();
+  // Closes the port at once (the download with it); no pause.
   void Stop();
 
   const std::string& Port() const { return port_; }
   State Result() const { return state_; }
+  bool Ended() const;
   unsigned Percent() const { return percent_; }
   const std::string& Message() const { return message_; }
-  int Board() const { return board_; }
-  // The last board's time from its hello to its end; 0 before a hello.
+  long long Board() const { return board_; }
+  void SetBoard(long long board) { board_ = board; }
+  // The board's time from its hello to its end (so far); 0 before a hello.
   double Seconds() const;
+  Clock::time_point LastActivity() const { return lastActivity_; }
   // Whether the port itself could not be had (no board can follow on it).
   bool PortFailed() const { return portFailed_; }
-  // Whether the line went away before the board said hello: between boards, an adapter that
-  // the board powers goes with it.
-  bool LostBeforeHello() const { return lostBeforeHello_; }
+  // Bytes read and dropped between boards since the last call.
+  std::uint64_t TakeDropped();
+  // How many times the port was opened again after the adapter had gone.
+  int Reopened() const { return reopened_; }
+  // What the line is (network ports: the delay they add), once known.
+  serial::LineLatency Latency() const { return device_.Latency(); }
 
  private:
-  void Fail(const std::string& message);
+  void Fail(const std::string& message, State how = State::Failed);
+  void End(State how);
 
   // serial::LinkConsumer
   void Received(std::int32_t count) override;
   bool LineLost(bool allWritten) override;
   void Failed(const std::exception_ptr& failure) override { Fail(serial::MessageOf(failure)); }
+
+  // transfer::Port: the engine's view of the line, with the bytes before a hello left out.
+  std::string DeviceName() const override { return device_.DeviceName(); }
+  bool Active() const override { return device_.Active(); }
+  void Open() override { device_.Open(); }
+  std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override {
+    return device_.WriteBuf(buffer, count);
+  }
+  std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
 
   // transfer::View
   void SetProgressTotal(std::uint32_t totalParts) override { total_ = totalParts; }
@@ -71,6 +106,7 @@ class Station : private transfer::View, private serial::LinkConsumer {
   std::string port_;
   std::string hexFile_;
   std::unique_ptr<transfer::ImageSource> images_;
+  bool repeat_;
   std::function<void(Station&)> changed_;
   serial::LoaderLink link_;
   serial::TCommPort& device_;
@@ -79,11 +115,15 @@ class Station : private transfer::View, private serial::LinkConsumer {
   std::uint32_t total_ = 0;
   unsigned percent_ = 0;
   std::string message_;
-  int board_ = 0;
+  long long board_ = 0;
   bool portFailed_ = false;
-  bool lostBeforeHello_ = false;
+  std::vector<std::uint8_t> pending_;  // a hello, for the engine's next read
+  Clock::time_point helloAt_{};        // when the hello in pending_ came
+  std::uint64_t dropped_ = 0;
+  int reopened_ = 0;
   Clock::time_point started_{};
   Clock::time_point ended_{};
+  Clock::time_point lastActivity_{};
 };
 
 }  // namespace flash

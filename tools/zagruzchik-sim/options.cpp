@@ -29,6 +29,9 @@ const cli::Program kProgram{
     "      --hangup-at-end       hang the line up at the end command, before its echo\n"
     "                            (a target that restarts into its new firmware at once)\n"
     "      --noise \"00 FF ..\"    send these bytes (hex) before the hello\n"
+    "      --noise-every MS      send a noise byte (3C) every MS from the start, for a minute\n"
+    "      --after-end \"48 ..\"   say these bytes (hex) after the end command's echo, as new\n"
+    "                            firmware that talks at once\n"
     "      --bit7                send every reply with bit 7 set\n"
     "      --targets N           play N targets at once, each on a pseudo-terminal of its own\n"
     "                            (their paths first, one a line), for a production line\n"
@@ -52,7 +55,7 @@ long long Number(const char* name, const std::string& text, long long max) {
   return value;
 }
 
-std::vector<std::uint8_t> HexBytes(const std::string& text) {
+std::vector<std::uint8_t> HexBytes(const std::string& option, const std::string& text) {
   std::vector<std::uint8_t> bytes;
   std::istringstream in(text);
   std::string word;
@@ -60,7 +63,7 @@ std::vector<std::uint8_t> HexBytes(const std::string& text) {
     unsigned value = 0;
     auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), value, 16);
     if (ec != std::errc() || ptr != word.data() + word.size() || value > 0xFF)
-      throw cli::UsageError("--noise: not a hex byte: " + word);
+      throw cli::UsageError("--" + option + ": not a hex byte: " + word);
     bytes.push_back(static_cast<std::uint8_t>(value));
   }
   return bytes;
@@ -94,7 +97,9 @@ Options OptionsOf(const cli::CommandLine& line) {
     options.wrongReplyAt = static_cast<int>(*n);
   if (const auto n = number("silent-after", kMaxPacket)) options.silentAfter = static_cast<int>(*n);
   if (const auto n = number("hangup-after", kMaxPacket)) options.hangupAfter = static_cast<int>(*n);
-  if (const auto noise = line.Value("noise")) options.noise = HexBytes(*noise);
+  if (const auto noise = line.Value("noise")) options.noise = HexBytes("noise", *noise);
+  if (const auto n = number("noise-every", 60000)) options.noiseEveryMs = static_cast<int>(*n);
+  if (const auto talk = line.Value("after-end")) options.afterEnd = HexBytes("after-end", *talk);
   options.hangupAtEnd = line.Has("hangup-at-end");
   options.echoOnly = line.Has("echo");
   if (const auto n = number("targets", 1024)) {
@@ -124,6 +129,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                            {"echo", false},
                            {"targets", true},
                            {"noise", true},
+                           {"noise-every", true},
+                           {"after-end", true},
                            {"bit7", false}},
                           [&options](const cli::CommandLine& line) { options = OptionsOf(line); });
 }

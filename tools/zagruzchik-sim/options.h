@@ -27,6 +27,8 @@ struct Options {
   bool echoOnly = false;
   int targets = 1;  // targets played at once, one pseudo-terminal each
   std::vector<std::uint8_t> noise;
+  int noiseEveryMs = 0;                // a noise byte this often from the start, for a minute
+  std::vector<std::uint8_t> afterEnd;  // said after the end command's echo (new firmware)
   bool bit7 = false;
 };
 

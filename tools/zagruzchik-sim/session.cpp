@@ -60,6 +60,11 @@ int Session::Run() {
 void Session::Greet() {
   const Clock::time_point at = Clock::now() + std::chrono::milliseconds(options_.helloDelayMs);
   for (const std::uint8_t byte : options_.noise) out_.Queue(byte, at);
+  if (options_.noiseEveryMs > 0) {
+    const Clock::time_point start = Clock::now();
+    for (int k = 1; k * options_.noiseEveryMs <= 60000; ++k)
+      out_.Queue(0x3C, start + std::chrono::milliseconds(k * options_.noiseEveryMs));
+  }
   if (options_.silentAfter != 0 && !options_.echoOnly) out_.Queue(Reply(kHello, 0), at);
 }
 
@@ -105,6 +110,7 @@ void Session::Answer(const Packet& packet) {
     }
     lingerUntil_ = Clock::now() + kLinger;
     hangUpNow_ = options_.hangupAtEnd;
+    for (const std::uint8_t byte : options_.afterEnd) out_.Queue(byte, Clock::now());
     return;
   }
   if (options_.silentAfter && packet.number > *options_.silentAfter) return;

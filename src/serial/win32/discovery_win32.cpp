@@ -3,6 +3,7 @@
 #include <windows.h>
 // clang-format on
 
+#include "serial/port_kinds.h"
 #include "sys/win32/wide_text.h"
 
 namespace serial {
@@ -21,6 +22,22 @@ std::vector<std::string> ListSerialPorts() {
     at = end + 1;
   }
   return ports;
+}
+
+namespace {
+
+// COM3 and \\.\com3 alike.
+std::string PortKey(std::string name) {
+  if (name.rfind("\\\\.\\", 0) == 0) name.erase(0, 4);
+  for (char& c : name) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  return name;
+}
+
+}  // namespace
+
+bool SamePort(const std::string& a, const std::string& b) {
+  if (SchemeOf(a) || SchemeOf(b)) return a == b;
+  return PortKey(a) == PortKey(b);
 }
 
 }  // namespace serial

@@ -1,4 +1,5 @@
 #include "serial/discovery.h"
+#include "serial/port_kinds.h"
 #include "serial/usb_instance_id.h"
 #include "serial/win32/device_manager.h"
 
@@ -17,6 +18,12 @@ PortDescription DescribeSerialPort(const std::string& name) {
   description.usbId = usb.usbId;
   description.serialNumber = usb.serialNumber;
   return description;
+}
+
+std::string PortIdentity(const std::string& name) {
+  if (SchemeOf(name)) return name;
+  const PortDeviceEntry entry(name);
+  return entry.Found() ? entry.InstanceId() : std::string();
 }
 
 }  // namespace serial
