@@ -10,6 +10,7 @@
 #include "child_process.h"
 #include "hex_files.h"
 #include "line_record.h"
+#include "sys/sha256.h"
 #include "tool_paths.h"
 
 namespace tools_test {
@@ -177,6 +178,45 @@ TEST_F(LineRecord, SilentBoardsUnwritableRecordsAndOnePortTwice) {
   ChildProcess twice({kLoaderFlash, "-p", path, "-p", path.substr(5), "app.hex"}, dir_.Path());
   EXPECT_EQ(twice.Wait(kChildBound), 2);
   EXPECT_THAT(twice.Err(), HasSubstr("the same port twice: " + path + " and " + path.substr(5)));
+}
+
+}  // namespace
+}  // namespace tools_test
+
+namespace tools_test {
+namespace {
+
+TEST(RecordFields, QuotedFingerprintedAndDatedAsTheStandardsSay) {
+  sys::Sha256 empty;
+  EXPECT_EQ(empty.HexDigest(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  sys::Sha256 abc;
+  abc.Add(reinterpret_cast<const std::uint8_t*>("ab"), 2);
+  abc.Add(reinterpret_cast<const std::uint8_t*>("c"), 1);
+  EXPECT_EQ(abc.HexDigest(), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  // Fifty-six bytes: the padding takes a block of its own.
+  const std::string twoBlocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+  sys::Sha256 two;
+  two.Add(reinterpret_cast<const std::uint8_t*>(twoBlocks.data()), twoBlocks.size());
+  EXPECT_EQ(two.HexDigest(), "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+
+  flash::BoardRecord record;
+  record.time = "2026-12-09T05:46:27+01:00";
+  record.host = "bench, 3";
+  record.port = "/dev/tty\"x\"";
+  record.board = 7;
+  record.hexFile = "fw.hex";
+  record.imageSize = 300;
+  record.imageSha256 = std::string(64, 'a');
+  record.result = "failed";
+  record.seconds = 1.25;
+  record.message = "Ошибка ответа\nline two";
+  EXPECT_EQ(flash::CsvLine(record),
+            "2026-12-09T05:46:27+01:00,\"bench, 3\",\"/dev/tty\"\"x\"\"\",,7,fw.hex,300," +
+                std::string(64, 'a') + ",failed,1.2,\"Ошибка ответа\nline two\"\n");
+  EXPECT_EQ(flash::JsonString("a\"b\\c\nd\x01"), "\"a\\\"b\\\\c\\u000ad\\u0001\"");
+  EXPECT_THAT(flash::IsoTimeNow(),
+              ::testing::MatchesRegex("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}"
+                                      "[+-][0-9]{2}:[0-9]{2}"));
 }
 
 }  // namespace
