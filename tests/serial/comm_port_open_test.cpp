@@ -137,6 +137,24 @@ TEST_F(CommPortOpen, TerminalProgramsLockFilesAreHonoured) {
   EXPECT_EQ(holder, ::getpid());
   port.Close();
   EXPECT_FALSE(std::filesystem::exists(lock));
+
+  // Older programs write their number as 4 binary bytes; a program that has just made its lock
+  // has not written it yet. Both hold the port; neither lock is removed.
+  const std::string busy = "Can't open specified device " + pty.SlavePath() + " (Error 16, " +
+                           SystemErrorText(EBUSY) + ")";
+  const std::int32_t parent = ::getppid();
+  std::ofstream(lock, std::ios::binary).write(reinterpret_cast<const char*>(&parent), 4);
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }), busy);
+  EXPECT_EQ(std::filesystem::file_size(lock), 4u);
+  std::ofstream(lock, std::ios::trunc).close();
+  EXPECT_EQ(CommErrorOf([&] { port.Open(); }), busy);
+  EXPECT_TRUE(std::filesystem::exists(lock));
+  // A binary number of a process that is gone is stale like a text one.
+  const std::int32_t goneBinary = gone;
+  std::ofstream(lock, std::ios::binary).write(reinterpret_cast<const char*>(&goneBinary), 4);
+  port.Open();
+  port.Close();
+  EXPECT_FALSE(std::filesystem::exists(lock));
   serial::linux_tty::SetUucpLockFolder("/run/lock");
   std::filesystem::remove_all(folder);
 }

@@ -1,9 +1,14 @@
 #include "serial/linux/uucp_lock.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -27,15 +32,34 @@ std::string LockFileFor(const std::string& devicePath) {
   return lockFolder + "/LCK.." + device;
 }
 
-// The process number a lock file names; 0 when it names none.
-unsigned long Holder(const std::string& file) {
+// A lock file just made may still be empty: its maker writes the number next.
+constexpr auto kFreshLock = std::chrono::seconds(10);
+
+// Whether the lock file names a running process, or is too young to name one yet. Its number
+// is written as text ("%10d\n", the usual form) or, by older programs, as 4 binary bytes.
+bool HeldByAnother(const std::string& file) {
   sys::Error error = 0;
   sys::File in = sys::File::OpenForReading(file, error);
-  if (!in.IsOpen()) return 0;
-  char text[32] = {};
-  if (in.Read(text, sizeof text - 1, error) <= 0) return 0;
-  const unsigned long pid = std::strtoul(text, nullptr, 10);
-  return pid <= INT_MAX ? pid : 0;
+  if (!in.IsOpen()) return false;
+  unsigned char bytes[32] = {};
+  const auto n = in.Read(reinterpret_cast<char*>(bytes), sizeof bytes - 1, error);
+  if (n < 0) return false;
+  if (n == 0) {
+    std::error_code noTime;
+    const auto written = std::filesystem::last_write_time(file, noTime);
+    return !noTime && std::filesystem::file_time_type::clock::now() - written < kFreshLock;
+  }
+  unsigned long pid = 0;
+  const bool text = std::all_of(bytes, bytes + n,
+                                [](unsigned char c) { return std::isdigit(c) || std::isspace(c); });
+  if (n == 4 && !text) {
+    std::int32_t binary = 0;
+    std::memcpy(&binary, bytes, sizeof binary);  // as the holder wrote it: its own byte order
+    pid = binary > 0 ? static_cast<unsigned long>(binary) : 0;
+  } else {
+    pid = std::strtoul(reinterpret_cast<const char*>(bytes), nullptr, 10);
+  }
+  return pid != 0 && pid <= INT_MAX && sys::ProcessRunning(pid);
 }
 
 }  // namespace
@@ -66,13 +90,11 @@ int UucpLock::Take(const std::string& devicePath) {
       return 0;
     }
     if (error != sys::kExists) break;  // no lock folder, or not ours to write: go without
-    const unsigned long holder = Holder(file);
-    if (holder != 0 && sys::ProcessRunning(holder)) return EBUSY;
+    if (HeldByAnother(file)) return EBUSY;
     sys::Remove(file);  // stale (or unreadable as a lock): the next round takes it
   }
   // Without a lock of our own, still never beside a running holder.
-  const unsigned long holder = Holder(file);
-  return holder != 0 && sys::ProcessRunning(holder) ? EBUSY : 0;
+  return HeldByAnother(file) ? EBUSY : 0;
 }
 
 }  // namespace serial::linux_tty
