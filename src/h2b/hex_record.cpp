@@ -56,7 +56,7 @@ std::uint32_t ReadField(std::string_view line, std::size_t pos, std::size_t widt
   return value;
 }
 
-void ConvertDataRecord(std::string_view line, std::uint32_t baseAddress, ImageWriter& image) {
+void ConvertDataRecord(std::string_view line, std::uint32_t baseAddress, ImageSink& image) {
   const std::uint32_t offset = baseAddress + ReadField(line, kAddressAt, 4);
   // The fill reaches the record's offset even when its bytes then turn out unreadable.
   image.PadTo(offset);
@@ -72,7 +72,7 @@ void ConvertDataRecord(std::string_view line, std::uint32_t baseAddress, ImageWr
 
 }  // namespace
 
-void ConvertHexLine(std::string_view line, std::uint32_t& baseAddress, ImageWriter& image) {
+void ConvertHexLine(std::string_view line, std::uint32_t& baseAddress, ImageSink& image) {
   if (line.empty() || line[0] != ':') return;
   switch (ReadField(line, kTypeAt, 2)) {
     case kDataRecord:

@@ -11,6 +11,16 @@
 
 namespace h2b {
 
+// Where a HEX file's records go: the image file, or a scan that only measures it.
+class ImageSink {
+ public:
+  virtual ~ImageSink() = default;
+  // Grows the image with 0xFF up to offset, when it is shorter.
+  virtual void PadTo(std::uint64_t offset) = 0;
+  // Puts count bytes at offset, over whatever was there.
+  virtual void Put(std::uint64_t offset, const std::uint8_t* data, std::size_t count) = 0;
+};
+
 // Writes the image file: bytes go to their own offsets, every offset below the end that
 // no byte was put at holds 0xFF, and the file ends at the highest byte put. Writing is
 // buffered; bytes below the buffered window are patched in place, so the fill is never
@@ -20,7 +30,7 @@ namespace h2b {
 // The image takes its name only once it is complete: a download still reading the old image
 // keeps its own whole file, a link planted at the name is replaced rather than written through,
 // and a failure, a crash or a kill never leaves half an image behind.
-class ImageWriter {
+class ImageWriter : public ImageSink {
  public:
   // Creates the unnamed file; throws EFileError "Cannot create file ..." (naming the image)
   // on failure.
@@ -28,10 +38,8 @@ class ImageWriter {
   ImageWriter(const ImageWriter&) = delete;
   ImageWriter& operator=(const ImageWriter&) = delete;
 
-  // Grows the image with 0xFF up to offset, when it is shorter.
-  void PadTo(std::uint64_t offset);
-  // Puts count bytes at offset, over whatever was there.
-  void Put(std::uint64_t offset, const std::uint8_t* data, std::size_t count);
+  void PadTo(std::uint64_t offset) override;
+  void Put(std::uint64_t offset, const std::uint8_t* data, std::size_t count) override;
   std::uint64_t Length() const { return windowStart_ + window_.size(); }
   // How many bytes were put, the fill not counted.
   std::uint64_t DataBytes() const { return dataBytes_; }

@@ -10,7 +10,9 @@
 #include "advice.h"
 #include "child_process.h"
 #include "hex_files.h"
+#include "image_cost.h"
 #include "tool_paths.h"
+#include "transfer/line_time.h"
 
 namespace tools_test {
 namespace {
@@ -210,7 +212,7 @@ TEST_F(Flashing, AnInterruptDuringTheConversionStopsIt) {
   ChildProcess sim({kLoaderSim, "--no-pace"}, dir_.Path());
   const std::optional<std::string> path = sim.ReadLine(kChildBound);
   ASSERT_TRUE(path) << sim.Err();
-  ChildProcess flash({kLoaderFlash, "--port", *path, "app.hex"}, dir_.Path());
+  ChildProcess flash({kLoaderFlash, "--port", *path, "--max-time", "1e9", "app.hex"}, dir_.Path());
   // The conversion's image, without a name until it is complete, is open once it runs.
   const std::string fds = "/proc/" + std::to_string(flash.Pid()) + "/fd";
   const auto converting = [&] {
@@ -228,7 +230,9 @@ TEST_F(Flashing, AnInterruptDuringTheConversionStopsIt) {
   flash.Signal(SIGINT);
   EXPECT_EQ(flash.Wait(kChildBound), 130);
   EXPECT_EQ(flash.Out(), "");
-  EXPECT_EQ(flash.Err(), "Прервано\n");
+  EXPECT_THAT(flash.Err(), ::testing::StartsWith("the image: 3221225473 bytes, 25165825 blocks, "
+                                                 "893 h 59 min on the line\n"));
+  EXPECT_THAT(flash.Err(), ::testing::EndsWith(" mod 512)\nПрервано\n"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()), {}), 1);
 }
 
@@ -432,6 +436,55 @@ TEST_F(Flashing, APortNamedByALinkIsTheLinkedPort) {
   ChildProcess flash({kLoaderFlash, "--port", link, "app.hex"}, dir_.Path());
   EXPECT_EQ(flash.Wait(kChildBound), 0) << flash.Err();
   EXPECT_EQ(sim.Wait(kChildBound), 0) << sim.Err();
+}
+
+}  // namespace
+}  // namespace tools_test
+
+namespace tools_test {
+namespace {
+
+// The time said before the prompt is the line time the target measures, byte for byte; an
+// image over 64 KiB says how its addresses wrap.
+TEST_F(Flashing, TheCostSaidBeforeThePromptIsTheLinesOwn) {
+  for (const std::size_t size : {std::size_t{300}, std::size_t{65536}, std::size_t{1} << 20}) {
+    WriteHex(RandomImage(size));
+    const Outcome outcome = Run({});
+    ASSERT_EQ(outcome.flash, 0) << outcome.flashErr;
+    const std::string said = "the image: " + std::to_string(size) + " bytes, " +
+                             std::to_string(size / 128 + 1) + " blocks, " +
+                             transfer::DurationText(transfer::LineSeconds(size)) + " on the line\n";
+    EXPECT_THAT(outcome.flashErr, ::testing::StartsWith(said));
+    const std::size_t at = outcome.simErr.find("line time ");
+    ASSERT_NE(at, std::string::npos) << outcome.simErr;
+    const double measured = std::stod(outcome.simErr.substr(at + 10));
+    EXPECT_NEAR(transfer::LineSeconds(size), measured, measured / 100) << size;
+    EXPECT_EQ(outcome.flashErr.find("addresses are 16 bits") != std::string::npos,
+              size > 65536 - 128)
+        << outcome.flashErr;
+  }
+  EXPECT_THAT(flash::WrapText(flash::CostOf("app.hex")),
+              "addresses are 16 bits: blocks 512 to 8192 go to the addresses of blocks 0 and on "
+              "again (block N over block N mod 512)");
+}
+
+// Data where one family of microcontrollers keeps its flash: a 37-hour image, refused before the
+// prompt with nothing converted, opened or sent.
+TEST_F(Flashing, ADownloadOverTheLimitIsRefusedBeforeTheLineIsTouched) {
+  h2b_test::WriteFile(
+      "app.hex", ":020000040800F2\n:10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n");
+  ChildProcess sim({kLoaderSim, "--no-pace"}, dir_.Path());
+  const std::string path = sim.ReadLine(kChildBound).value_or("/nowhere");
+  ChildProcess flash({kLoaderFlash, "-p", path, "-q", "app.hex"}, dir_.Path());
+  EXPECT_EQ(flash.Wait(kChildBound), 2);
+  EXPECT_EQ(flash.Out(), "");
+  EXPECT_THAT(flash.Err(), ::testing::StartsWith("refused: the image: 134217744 bytes, 1048577 "
+                                                 "blocks, 37 h 15 min on the line, over the limit "
+                                                 "of 1 h 0 min; the HEX file's data begins at "
+                                                 "0x08000000"));
+  EXPECT_THAT(flash.Err(), HasSubstr("--max-time SECONDS allows a longer download\n"));
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path() + "/app.BIN"));
+  EXPECT_FALSE(sim.Wait(std::chrono::milliseconds(100))) << "the line was never opened";
 }
 
 }  // namespace

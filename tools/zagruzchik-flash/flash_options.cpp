@@ -34,6 +34,8 @@ const cli::Program kFlashProgram{
     "                         line's settings are the server's)\n"
     "  -t, --timeout SECONDS  give up when the line stays silent that long; on a production\n"
     "                         line, a board silent that long after its hello fails alone\n"
+    "      --max-time SECONDS refuse, before the prompt, a download longer than that on the\n"
+    "                         line (default 3600: an hour)\n"
     "      --repeat           board after board: after each download wait for the next\n"
     "                         board's hello on the same port, until interrupted\n"
     "      --log FILE         append a CSV line for every board to FILE (board numbers go\n"
@@ -53,18 +55,22 @@ const cli::Program kFlashProgram{
     "port at once, each port on its own; \"Включи питание\" is asked once. A summary line per\n"
     "port follows, and a total.\n"
     "\n"
-    "Exit status: 0 downloaded (every port, every board), 1 failed, 2 usage, 130 interrupted\n"
-    "(143 terminated); with --repeat an interrupt ends the run with 0 when no board failed.\n"};
+    "Before the prompt the image's size, blocks and time on the line are said; a download\n"
+    "longer than --max-time is refused then, with status 2.\n"
+    "\n"
+    "Exit status: 0 downloaded (every port, every board), 1 failed, 2 usage or refused,\n"
+    "130 interrupted (143 terminated); with --repeat an interrupt between boards ends the run\n"
+    "with 0 when no board failed.\n"};
 
 namespace {
 
-double Seconds(const std::string& text) {
+double Seconds(const std::string& text, const char* option = "timeout") {
   char* end = nullptr;
   errno = 0;
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value <= 0 ||
-      value > 1e6)
-    throw cli::UsageError("--timeout: not a number of seconds: " + text);
+      value > 1e9)
+    throw cli::UsageError(std::string("--") + option + ": not a number of seconds: " + text);
   return value;
 }
 
@@ -81,6 +87,7 @@ FlashOptions FlashOptionsOf(const cli::CommandLine& line) {
   options.ports = line.Values("port");
   options.port = options.ports.empty() ? "" : options.ports.front();
   if (const auto timeout = line.Value("timeout")) options.timeoutSeconds = Seconds(*timeout);
+  if (const auto limit = line.Value("max-time")) options.maxSeconds = Seconds(*limit, "max-time");
   options.repeat = line.Has("repeat");
   options.logFile = line.Value("log").value_or("");
   options.json = line.Has("json");
@@ -107,6 +114,7 @@ std::optional<int> ParseFlashOptions(int argc, char** argv, FlashOptions& option
       kFlashProgram, argc, argv,
       {{"port", true, 'p'},
        {"timeout", true, 't'},
+       {"max-time", true},
        {"list-ports", false, 'l'},
        {"repeat", false},
        {"log", true},

@@ -15,6 +15,7 @@ struct FlashOptions {
   std::vector<std::string> ports;  // every --port given, in order (port is the first)
   std::string hexFile;
   std::optional<double> timeoutSeconds;  // none: wait for the target forever
+  double maxSeconds = 3600;              // longer downloads are refused before the prompt
   bool listPorts = false;
   bool repeat = false;   // board after board on every port, until interrupted
   std::string logFile;   // a CSV record of every board, appended to

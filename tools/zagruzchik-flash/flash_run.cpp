@@ -6,6 +6,7 @@
 
 #include "advice.h"
 #include "h2b/convert_hex_file.h"
+#include "image_cost.h"
 #include "sys/interrupt.h"
 #include "sys/process.h"
 
@@ -37,6 +38,7 @@ int FlashRun::Run() {
     // The converter takes a missing file for no file at all and names it ""; here the user
     // typed a name, so the message gives it.
     h2b::RequireHexFile(options_.hexFile);
+    if (const std::optional<int> refused = SayCost(options_)) return *refused;
     // The port before the conversion: a run that cannot have its port leaves the folder as it
     // was, no image written and none moved aside.
     port_.Open();

@@ -8,6 +8,7 @@
 
 #include "h2b/convert_hex_file.h"
 #include "h2b/image_file_stream.h"
+#include "image_cost.h"
 #include "serial/discovery.h"
 #include "sys/interrupt.h"
 #include "sys/process.h"
@@ -73,6 +74,7 @@ LineRun::LineRun(const FlashOptions& options)
 int LineRun::Prepare() {
   try {
     h2b::RequireHexFile(options_.hexFile);
+    if (const std::optional<int> refused = SayCost(options_)) return *refused;
     if (!options_.logFile.empty()) {
       log_ = std::make_unique<LineRecordFile>(options_.logFile);
       boards_ = log_->LastBoard();
