@@ -2,6 +2,7 @@
 
 #include "h2b/convert_hex_file.h"
 #include "h2b/file_errors.h"
+#include "h2b/hex_extent.h"
 #include "h2b/image_file_stream.h"
 
 namespace h2b {
@@ -20,6 +21,15 @@ std::unique_ptr<transfer::ImageStream> HexImageSource::OpenImage(const std::stri
 }  // namespace h2b
 
 namespace h2b {
+
+std::optional<transfer::ImageExtent> HexImageSource::Measure(const std::string& hexFileName) {
+  try {
+    const HexExtent extent = ScanHexFile(hexFileName);
+    return transfer::ImageExtent{extent.imageSize, extent.lowestAddress};
+  } catch (const std::exception&) {
+    return std::nullopt;  // the conversion at Start reports it
+  }
+}
 
 std::unique_ptr<transfer::ImageStream> ConvertedImageSource::OpenImage(const std::string&) {
   return std::make_unique<ImageFileStream>(image_);

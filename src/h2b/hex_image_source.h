@@ -14,6 +14,7 @@ class HexImageSource : public transfer::ImageSource {
   // Throws EFileError or EConvertError; a missing HEX file gives
   // `Cannot open file "". No such file or directory`.
   std::unique_ptr<transfer::ImageStream> OpenImage(const std::string& hexFileName) override;
+  std::optional<transfer::ImageExtent> Measure(const std::string& hexFileName) override;
 };
 
 // One conversion made beforehand, read afresh from its start by every download: a production

@@ -14,10 +14,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "behaviour/error_report_cases.h"
 #include "modal_watcher.h"
+#include "program_rig.h"
 #include "ui/qt/messages.h"
 #include "ui/qt/widgets/information_dialog.h"
 
@@ -230,3 +233,35 @@ TEST(ShowInformation, CtrlCPutsTheSevenLinesOnTheClipboard) {
 }
 
 }  // namespace
+
+// A HEX file for another memory map: the window asks before a 37-hour download, No being the
+// default, and No leaves the folder and the window as they were.
+TEST(LongDownloadQuestion, AskedBeforeThePromptAndNoLeavesEverythingAsItWas) {
+  apptest::ProgramRig rig;
+  const std::filesystem::path hex = rig.Folder() / "board.hex";
+  std::ofstream(hex)
+      << ":020000040800F2\n:10000000000102030405060708090A0B0C0D0E0F78\n:00000001FF\n";
+  rig.WriteSettings("[PortName]\nName=ttyS7\n[FileName]\nName=" + hex.string() + "\n");
+  rig.Create({"ttyS7"});
+  rig.Show();
+  rig.DispatchQueued();
+  QString text;
+  bool noIsTheDefault = false;
+  rig.watcher.Expect("messagebox", ModalWatcher::Do([&](QWidget* modal) {
+                       auto* box = qobject_cast<QMessageBox*>(modal);
+                       ASSERT_NE(box, nullptr);
+                       text = box->text();
+                       noIsTheDefault = box->defaultButton() == box->button(QMessageBox::No);
+                       box->button(QMessageBox::No)->click();
+                     }));
+  rig.Form1().ABegin->trigger();
+  ASSERT_TRUE(testsupport::WaitFor([&] { return rig.watcher.Seen().size() == 1; }));
+  EXPECT_TRUE(
+      text.startsWith(QString::fromUtf8("Загрузка займёт 37 ч 15 мин: образ 134217744 "
+                                        "байт, 1048577 блоков. Данные HEX-файла "
+                                        "начинаются с адреса 0x08000000")));
+  EXPECT_TRUE(noIsTheDefault);
+  EXPECT_FALSE(rig.Form2().isVisible());
+  EXPECT_FALSE(std::filesystem::exists(rig.Folder() / "board.BIN"));
+  EXPECT_EQ(rig.Form1().Behaviour().Transfer().TransferState(), transfer::State::Idle);
+}

@@ -36,6 +36,10 @@ class FakeControls : public ui::TForm1Controls {
   }
   void HidePrompt() override { promptShown = false; }
   void ShowInformation(const std::string& text) override { informations.push_back(text); }
+  bool AskYesNo(const std::string& text) override {
+    questions.push_back(text);
+    return answerYes;
+  }
   void Post(std::function<void()> call) override { posted.push_back(std::move(call)); }
 
   // Runs the posted calls as the event loop would, in order.
@@ -65,6 +69,8 @@ class FakeControls : public ui::TForm1Controls {
   bool promptShown = false;
   int promptShowings = 0;
   std::vector<std::string> informations;
+  std::vector<std::string> questions;
+  bool answerYes = false;
   std::vector<std::function<void()>> posted;
 };
 

@@ -33,6 +33,9 @@ class MemoryImages : public ImageSource {
   };
 
   std::unique_ptr<ImageStream> OpenImage(const std::string& hexFileName) override;
+  // What Measure says; none unless set.
+  void SetExtent(std::optional<ImageExtent> extent) { extent_ = extent; }
+  std::optional<ImageExtent> Measure(const std::string&) override { return extent_; }
 
   int Conversions() const { return conversions_; }
   int OpenStreams() const { return *openStreams_; }
@@ -42,6 +45,7 @@ class MemoryImages : public ImageSource {
   std::vector<std::uint8_t> image_;
   std::optional<std::string> failure_;
   std::optional<ReadFailure> readFailure_;
+  std::optional<ImageExtent> extent_;
   int conversions_ = 0;
   // Shared with the streams, which may outlive this object.
   std::shared_ptr<int> openStreams_ = std::make_shared<int>(0);

@@ -96,6 +96,40 @@ TEST(Win32Messages, TheErrorReportFollowsTheSharedRuleForEveryKindOfFailure) {
   }
 }
 
+// A download of more than an hour is asked about first, No the default; No leaves the window
+// as it was, and a shorter one is not asked about.
+TEST(Win32Messages, ALongDownloadIsAskedAboutWithNoTheDefault) {
+  WindowRig rig;
+  rig.WriteValidSettings();
+  rig.Create().Show();
+  ui::TForm1& form = rig.Form();
+  form.PortMenuItemClick("COM1");
+  rig.images.SetExtent(transfer::ImageExtent{134'217'744, 0x08000000});
+  const int conversions = rig.images.Conversions();
+  bool noIsTheDefault = false;
+  rig.watch.Expect([&](HWND box) {
+    EXPECT_EQ(DialogWatch::Caption(box), "Загрузчик");
+    EXPECT_EQ(DialogWatch::Text(box).rfind("Загрузка займёт 37 ч 15 мин: образ 134217744 байт", 0),
+              0u);
+    EXPECT_TRUE(DialogWatch::HasIcon(box));
+    // The default button is drawn as such and has the focus (Wine sets no DM_GETDEFID).
+    const HWND no = GetDlgItem(box, IDNO);
+    noIsTheDefault = no != nullptr &&
+                     ((GetWindowLongW(no, GWL_STYLE) & BS_DEFPUSHBUTTON) != 0 || GetFocus() == no);
+    DialogWatch::Press(box, IDNO);
+  });
+  form.Execute(form.ABegin);
+  EXPECT_TRUE(rig.watch.AllHandled());
+  EXPECT_TRUE(noIsTheDefault);
+  EXPECT_EQ(rig.images.Conversions(), conversions);
+  EXPECT_FALSE(IsWindowVisible(rig.program->Form2().Handle()));
+
+  rig.images.SetExtent(transfer::ImageExtent{300, 0});
+  form.Execute(form.ABegin);
+  EXPECT_EQ(rig.watch.Seen(), 1);
+  EXPECT_EQ(rig.images.Conversions(), conversions + 1);
+}
+
 TEST(Win32Messages, PostedCallsRunInOrderInsideAMessageBoxsLoop) {
   std::vector<int> ran;
   serial::WindowDispatcher dispatcher(&ui::ReportException);

@@ -48,6 +48,8 @@ class TForm1Controls {
   virtual void HidePrompt() = 0;
   // Modal notice; returns once the user has dismissed it.
   virtual void ShowInformation(const std::string& text) = 0;
+  // Modal question with Yes and No, No the default; true for Yes.
+  virtual bool AskYesNo(const std::string& text) = 0;
   // Runs call from whichever event loop runs next, a modal one included; never from here.
   virtual void Post(std::function<void()> call) = 0;
 };

@@ -1,6 +1,8 @@
 #include "ui/behaviour/form1_behaviour.h"
 
 #include "sys/compare_text.h"
+#include "transfer/line_time.h"
+#include "ui/behaviour/message_texts.h"
 
 #include <algorithm>
 #include <system_error>
@@ -123,6 +125,15 @@ void TForm1Behaviour::AExitExecute() {
 }
 
 void TForm1Behaviour::ABeginExecute() {
+  // A download of more than an hour (a HEX file for another memory map, say) is asked about
+  // first; No leaves everything as it was.
+  if (Comm1.DeviceName() != "COM%d") {
+    if (const std::optional<transfer::ImageExtent> extent = images_.Measure(HexFileName)) {
+      const double seconds = transfer::LineSeconds(extent->size);
+      if (seconds > kLongDownloadSeconds && !controls_.AskYesNo(LongDownloadQuestion(*extent)))
+        return;
+    }
+  }
   transfer_->Start(HexFileName);
 }
 

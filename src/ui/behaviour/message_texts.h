@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "transfer/image_source.h"
+
 namespace ui {
 
 // The application title: the caption of every information message and error report.
@@ -25,5 +27,12 @@ std::string ErrorReportText(const std::string& message);
 // message by ErrorReportText for any other exception, "Unknown failure." for a thrown value
 // of no exception class (nothing may leave a handler unreported).
 std::optional<std::string> ReportedText(const std::exception_ptr& failure);
+
+// Longer downloads are asked about before the prompt.
+inline constexpr double kLongDownloadSeconds = 3600;
+
+// The question before such a download, in Russian: its size, blocks and time on the line, and
+// where the HEX file's data begins when that is high.
+std::string LongDownloadQuestion(const transfer::ImageExtent& extent);
 
 }  // namespace ui

@@ -39,6 +39,18 @@ void ShowErrorBox(const std::string& message) {
 
 }  // namespace
 
+bool AskYesNo(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromUtf8(kApplicationTitle),
+                  QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No);
+  box.setObjectName(QStringLiteral("Question"));
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  box.setWindowIcon(BlankWindowIcon());
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowModality(Qt::ApplicationModal);
+  return box.exec() == QMessageBox::Yes;
+}
+
 void ShowInformation(const std::string& text) {
   TInformationDialog dialog(QString::fromUtf8(kApplicationTitle), QString::fromStdString(text));
   dialog.exec();

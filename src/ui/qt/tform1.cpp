@@ -281,6 +281,10 @@ void TForm1::ShowInformation(const std::string& text) {
   ui::ShowInformation(text);
 }
 
+bool TForm1::AskYesNo(const std::string& text) {
+  return ui::AskYesNo(text);
+}
+
 void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   KeepCaptionEmpty(*this);

@@ -72,6 +72,7 @@ class TForm1 : public QWidget, public TForm1Controls {
   void ShowPrompt() override;
   void HidePrompt() override;
   void ShowInformation(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
   void Post(std::function<void()> call) override;
 
   TToolBar* Toolbar1 = nullptr;

@@ -37,6 +37,12 @@ void ShowInformation(const std::string& text) {
   ShowBox(text, 0);
 }
 
+bool AskYesNo(const std::string& text) {
+  return MessageBoxW(
+             nullptr, sys::Wide(text).c_str(), sys::Wide(kApplicationTitle).c_str(),
+             MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION | MB_TASKMODAL | MB_SETFOREGROUND) == IDYES;
+}
+
 void ReportException(const std::exception_ptr& failure) {
   if (!failure) return;
   CancelMode();

@@ -12,6 +12,9 @@ namespace ui {
 // posted messages go on being dispatched.
 void ShowInformation(const std::string& text);
 
+// The system's question box, Yes and No with No the default; true for Yes.
+bool AskYesNo(const std::string& text);
+
 // The top-level error report: cancels a mouse capture or an open menu, shows the failure in
 // the system's stop box when ReportedText has a text for it and gives activation and focus back
 // afterwards. Only the catch points call it.

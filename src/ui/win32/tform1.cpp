@@ -237,6 +237,10 @@ void TForm1::ShowInformation(const std::string& text) {
   ui::ShowInformation(text);
 }
 
+bool TForm1::AskYesNo(const std::string& text) {
+  return ui::AskYesNo(text);
+}
+
 void TForm1::Post(std::function<void()> call) {
   // The port's queue, the program's only one: it reports what a call throws, and a call still
   // queued when the window is destroyed is dropped with it.

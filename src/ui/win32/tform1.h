@@ -69,6 +69,7 @@ class TForm1 : public Window, public TForm1Controls {
   void ShowPrompt() override;
   void HidePrompt() override;
   void ShowInformation(const std::string& text) override;
+  bool AskYesNo(const std::string& text) override;
   void Post(std::function<void()> call) override;
 
   std::unique_ptr<TToolBar> Toolbar1;
