@@ -16,6 +16,7 @@
 
 #include "serial/comm_device.h"
 #include "serial/comm_error.h"
+#include "serial/linux/descriptor.h"
 #include "serial/linux/latency_timer.h"
 #include "serial/linux/termios2.h"
 #include "serial/linux/uucp_lock.h"
@@ -42,21 +43,8 @@ bool NoModemLines(int error) {
   return error == ENOTTY || error == EINVAL;
 }
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  Descriptor& operator=(Descriptor&&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+using linux_tty::Descriptor;
+using linux_tty::Signal;
 
 class LinuxDevice : public CommDevice {
  public:
@@ -268,17 +256,9 @@ class LinuxDevice : public CommDevice {
   }
 
   void Renotify() override { Signal(againFd_.get()); }
-
-  // The counter stays readable: every later wait sees it.
   void Wake() override { Signal(wakeFd_.get()); }
 
  private:
-  static void Signal(int eventFd) {
-    const std::uint64_t one = 1;
-    // Cannot fail short of overflowing the counter, which one opening never does.
-    [[maybe_unused]] const ssize_t n = ::write(eventFd, &one, sizeof one);
-  }
-
   void ChangeModemLines(unsigned long request, int lines) {
     if (::ioctl(fd_.get(), request, &lines) != 0 && !NoModemLines(errno)) {
       RaiseCommError("Error writing dcb (%d), %s", errno);

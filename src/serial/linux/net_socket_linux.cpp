@@ -10,30 +10,15 @@
 #include <cerrno>
 #include <cstring>
 
+#include "serial/linux/descriptor.h"
 #include "serial/net/net_socket.h"
 
 namespace serial {
 
 namespace {
 
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
+using Fd = linux_tty::Descriptor;
+using linux_tty::Signal;
 
 // One address tried within the time left; the socket, or -1 with errno set.
 int ConnectOne(const addrinfo& address, std::chrono::steady_clock::time_point deadline) {
@@ -106,11 +91,6 @@ class LinuxSocket : public NetSocket {
   void Renotify() override { Signal(again_.get()); }
 
  private:
-  static void Signal(int fd) {
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
-  }
-
   Ready Wait(short events, int timeoutMs, bool watchRenotify) {
     pollfd p[3] = {{fd_.get(), events, 0}, {wake_.get(), POLLIN, 0}, {again_.get(), POLLIN, 0}};
     for (;;) {
