@@ -18,6 +18,9 @@ struct LineLatency {
   // What a network port adds to every reply beyond the line's own time, measured on the first
   // packet's echo and reply; -1 until then and for local ports.
   double networkMs = -1;
+  // A network port's server acknowledged DTR and RTS (one on a line without modem control may
+  // never do so; the loader goes on without).
+  bool modemControlAnswered = true;
 };
 
 // One opened port of the operating system; the platform backend implements it. Destroying it

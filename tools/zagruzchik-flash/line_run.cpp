@@ -166,6 +166,10 @@ void LineRun::Changed(Station& station) {
       char text[64];
       std::snprintf(text, sizeof text, "%.1f ms", networkMs);
       Detail(station.Port() + ": the network adds " + text + " to every reply");
+      if (!station.Latency().modemControlAnswered)
+        Detail(station.Port() +
+               ": the server did not acknowledge DTR and RTS low (a line "
+               "without modem control?)");
     }
   }
   DrawProgress(station);

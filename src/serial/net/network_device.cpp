@@ -102,16 +102,18 @@ class NetworkDevice : public CommDevice {
     SendAll(out);
     if (!WaitFor([&] { return codec_.BaudRateAnswers() > ratesBefore; }, kAnswerTimeout))
       Refuse(WhyUnanswered("the rate"));
-    std::uint32_t answered;
+    std::uint32_t reported;
     {
       const std::lock_guard lock(receive_);
-      answered = codec_.BaudRate().value_or(0);
+      reported = codec_.BaudRate().value_or(0);
     }
-    CheckRateReadBack(line.BaudRate, answered, answered);
+    CheckRateReadBack(line.BaudRate, reported, reported);
     // Three SET-CONTROL answers: flow control, DTR, RTS. Tolerated when they never come.
-    controlsAnswered_ =
+    const bool answered =
         WaitFor([&] { return codec_.ControlAnswers() >= controlsBefore + 3; },
                 kControlWait - std::chrono::duration_cast<milliseconds>(Clock::now() - sent));
+    const std::lock_guard lock(receive_);
+    controlsAnswered_ = answered;
   }
 
   void SetupBuffers(std::int32_t readSize, std::int32_t writeSize) override {
@@ -211,6 +213,7 @@ class NetworkDevice : public CommDevice {
     LineLatency latency;
     latency.lowLatency = true;
     latency.networkMs = networkMs_;
+    latency.modemControlAnswered = controlsAnswered_;
     return latency;
   }
 
