@@ -23,7 +23,8 @@ Program::Program(TForm1Controls& controls, serial::UiDispatcher& dispatcher, Err
   behaviour_ = std::make_unique<TForm1Behaviour>(
       controls, *port, *images,
       setup.SettingsFile.empty() ? DefaultSettingsStore() : TSettingsStore(setup.SettingsFile),
-      setup.ListPorts ? std::move(setup.ListPorts) : &serial::ListSerialPorts);
+      setup.ListPorts ? std::move(setup.ListPorts) : &serial::ListSerialPorts,
+      setup.PortIdentity ? std::move(setup.PortIdentity) : &serial::PortIdentity);
 }
 
 Program::~Program() = default;

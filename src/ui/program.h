@@ -20,6 +20,7 @@ namespace ui {
 // converter; tests put their own in.
 struct ProgramSetup {
   std::function<std::vector<std::string>()> ListPorts;
+  std::function<std::string(const std::string&)> PortIdentity;
   std::filesystem::path SettingsFile;
   serial::TPortDevice* Port = nullptr;
   transfer::ImageSource* Images = nullptr;

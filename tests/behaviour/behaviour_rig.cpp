@@ -51,7 +51,11 @@ void BehaviourRig::WriteValidSettings() {
 
 ui::TForm1Behaviour& BehaviourRig::Create() {
   form = std::make_unique<ui::TForm1Behaviour>(
-      controls, port, images, ui::TSettingsStore(SettingsFile()), [this] { return ports; });
+      controls, port, images, ui::TSettingsStore(SettingsFile()), [this] { return ports; },
+      [this](const std::string& name) {
+        const auto found = identities.find(name);
+        return found == identities.end() ? std::string() : found->second;
+      });
   port.target.SetOnRxChar([this](std::int32_t count) { form->Comm1RxChar(count); });
   form->FormCreate();
   return *form;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ class BehaviourRig {
   ui::TForm1Behaviour& Create();
 
   std::vector<std::string> ports{"COM1", "COM2"};
+  // What stays of each port when its name changes; none for the others.
+  std::map<std::string, std::string> identities;
   FakeControls controls;
   transfer::testing::ScriptedPortDevice port;
   transfer::testing::MemoryImages images;

@@ -17,6 +17,8 @@ namespace {
 constexpr char kPortSection[] = "PortName";
 constexpr char kFileSection[] = "FileName";
 constexpr char kNameKey[] = "Name";
+// Beside the port's name, what stays of it when a re-plugged adapter gets another name.
+constexpr char kIdentityKey[] = "Identity";
 constexpr char kDefaultPort[] = "COM1";
 // Ports on terminal servers or ser2net, one a key, offered after the discovered ones.
 constexpr char kNetworkSection[] = "NetworkPorts";
@@ -30,12 +32,14 @@ std::string FileNamePart(const std::string& path) {
 
 TForm1Behaviour::TForm1Behaviour(TForm1Controls& controls, serial::TPortDevice& port,
                                  transfer::ImageSource& images, TSettingsStore settings,
-                                 std::function<std::vector<std::string>()> listPorts)
+                                 std::function<std::vector<std::string>()> listPorts,
+                                 std::function<std::string(const std::string&)> portIdentity)
     : Comm1(port),
       RegIniFile1(std::move(settings)),
       controls_(controls),
       images_(images),
-      listPorts_(std::move(listPorts)) {}
+      listPorts_(std::move(listPorts)),
+      portIdentity_(std::move(portIdentity)) {}
 
 TForm1Behaviour::~TForm1Behaviour() = default;
 
@@ -70,13 +74,26 @@ void TForm1Behaviour::LoadPortSetting() {
     if (controls_.Enabled(Control::ChangeComPort)) AChangeComPortExecute();
     return;
   }
-  const std::string value = RegIniFile1.ReadValue(kPortSection, kNameKey, kDefaultPort);
-  if (std::find(portMenuItems_.begin(), portMenuItems_.end(), value) != portMenuItems_.end()) {
+  std::string value = RegIniFile1.ReadValue(kPortSection, kNameKey, kDefaultPort);
+  if (std::find(portMenuItems_.begin(), portMenuItems_.end(), value) == portMenuItems_.end())
+    value = NameOfRememberedAdapter();
+  if (!value.empty()) {
     Comm1.SetDeviceName(value);
     controls_.SetPortCaption(value);
   } else if (controls_.Enabled(Control::ChangeComPort)) {
     AChangeComPortExecute();
   }
+}
+
+// The remembered adapter under the name it has now (plugged into another socket); empty when
+// it is not here or nothing but its name was remembered.
+std::string TForm1Behaviour::NameOfRememberedAdapter() const {
+  const std::string identity = RegIniFile1.ReadValue(kPortSection, kIdentityKey, "");
+  if (identity.empty() || !portIdentity_) return {};
+  for (const std::string& name : portMenuItems_) {
+    if (portIdentity_(name) == identity) return name;
+  }
+  return {};
 }
 
 void TForm1Behaviour::LoadFileSetting() {
@@ -118,6 +135,7 @@ void TForm1Behaviour::PortMenuItemClick(const std::string& name) {
   Comm1.Open();
   controls_.SetPortCaption(Comm1.DeviceName());
   RegIniFile1.WriteValue(kPortSection, kNameKey, Comm1.DeviceName());
+  if (portIdentity_) RegIniFile1.WriteValue(kPortSection, kIdentityKey, portIdentity_(name));
 }
 
 void TForm1Behaviour::AExitExecute() {

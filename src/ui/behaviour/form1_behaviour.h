@@ -30,7 +30,8 @@ class TForm1Behaviour : public transfer::View {
  public:
   TForm1Behaviour(TForm1Controls& controls, serial::TPortDevice& port,
                   transfer::ImageSource& images, TSettingsStore settings,
-                  std::function<std::vector<std::string>()> listPorts);
+                  std::function<std::vector<std::string>()> listPorts,
+                  std::function<std::string(const std::string&)> portIdentity = {});
   ~TForm1Behaviour() override;
   TForm1Behaviour(const TForm1Behaviour&) = delete;
   TForm1Behaviour& operator=(const TForm1Behaviour&) = delete;
@@ -40,6 +41,7 @@ class TForm1Behaviour : public transfer::View {
   void BuildPortMenu();
   void LoadPortSetting();
   void LoadFileSetting();
+  std::string NameOfRememberedAdapter() const;
 
   void AExitExecute();
   void ASelectFileExecute();
@@ -76,6 +78,8 @@ class TForm1Behaviour : public transfer::View {
   TForm1Controls& controls_;
   transfer::ImageSource& images_;
   std::function<std::vector<std::string>()> listPorts_;
+  // What stays of a port when its name changes (its by-id link, say); empty when unknown.
+  std::function<std::string(const std::string&)> portIdentity_;
   std::vector<std::string> portMenuItems_;
   std::unique_ptr<transfer::Download> transfer_;
 };
