@@ -4,7 +4,6 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
-#include <ctime>
 
 #include "h2b/convert_hex_file.h"
 #include "h2b/image_file_stream.h"
@@ -42,17 +41,9 @@ const char* ResultText(Station::State state) {
   return "waiting";
 }
 
+// HH:MM:SS of the record's own time.
 std::string TimeOfDay() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  char text[16];
-  std::strftime(text, sizeof text, "%H:%M:%S", &local);
-  return text;
+  return IsoTimeNow().substr(11, 8);
 }
 
 std::string Sha256Of(std::shared_ptr<const h2b::ConvertedImage> image) {
@@ -148,11 +139,15 @@ void LineRun::Tick() {
   loop_.StartTimer(kTick, [this] { Tick(); });
 }
 
-void LineRun::Changed(Station& station) {
-  const auto index = static_cast<std::size_t>(
+std::size_t LineRun::IndexOf(const Station& station) const {
+  return static_cast<std::size_t>(
       std::find_if(stations_.begin(), stations_.end(),
                    [&](const auto& each) { return each.get() == &station; }) -
       stations_.begin());
+}
+
+void LineRun::Changed(Station& station) {
+  const std::size_t index = IndexOf(station);
   const Station::State state = station.Result();
   if (state == Station::State::Downloading && station.Board() == 0) station.SetBoard(++boards_);
   if (shown_[index] == Station::State::WaitingForAdapter && state == Station::State::Waiting)
@@ -279,10 +274,7 @@ void LineRun::DrawProgress(const Station& station) {
     return;
   }
   // On a pipe: a line when the state changes or a tenth is crossed.
-  const std::size_t index = static_cast<std::size_t>(
-      std::find_if(stations_.begin(), stations_.end(),
-                   [&](const auto& each) { return each.get() == &station; }) -
-      stations_.begin());
+  const std::size_t index = IndexOf(station);
   const unsigned tenth = station.Percent() / 10;
   const bool downloading = station.Result() == Station::State::Downloading;
   if (downloading && tenth == printedTenths_[index]) return;

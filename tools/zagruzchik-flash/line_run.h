@@ -32,6 +32,7 @@ class LineRun {
 
  private:
   int Prepare();
+  std::size_t IndexOf(const Station& station) const;
   void Changed(Station& station);
   void BoardEnded(Station& station);
   void Interrupt(int signal);
