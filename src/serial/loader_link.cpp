@@ -13,13 +13,13 @@ void SetLoaderLine(TCommPort& port) {
   port.SetFlowControl(flow);
 }
 
-LoaderLink::LoaderLink(UiDispatcher& ui, LinkConsumer& consumer) : port_(ui) {
+LoaderLink::LoaderLink(UiDispatcher& ui, LinkConsumer& consumer) : port_(ui), consumer_(&consumer) {
   SetLoaderLine(port_);
-  port_.OnRxChar = [&consumer](TCommPort&, std::int32_t count) { consumer.Received(count); };
-  port_.OnLineLost = [&consumer](TCommPort&, bool allWritten) {
-    return consumer.LineLost(allWritten);
+  port_.OnRxChar = [this](TCommPort&, std::int32_t count) { consumer_->Received(count); };
+  port_.OnLineLost = [this](TCommPort&, bool allWritten) {
+    return consumer_->LineLost(allWritten);
   };
-  port_.ErrorReport = [&consumer](const std::exception_ptr& failure) { consumer.Failed(failure); };
+  port_.ErrorReport = [this](const std::exception_ptr& failure) { consumer_->Failed(failure); };
 }
 
 }  // namespace serial

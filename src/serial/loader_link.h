@@ -37,9 +37,13 @@ class LoaderLink {
 
   TCommPort& Port() { return port_; }
   const TCommPort& Port() const { return port_; }
+  // Hands the traffic from now on to another consumer (a port found by listening, taken over
+  // by the run that downloads on it). The user-interface thread.
+  void Connect(LinkConsumer& consumer) { consumer_ = &consumer; }
 
  private:
   TCommPort port_;
+  LinkConsumer* consumer_;
 };
 
 }  // namespace serial

@@ -23,6 +23,22 @@ Backend Ftdi() {
            "usb-serial,chardev=line,id=adapter"}};
 }
 
+Backend FtdiPair(const std::string& quietFile, bool swapped) {
+  const std::vector<std::string> quiet = {"-device",
+                                          "usb-serial,chardev=quiet,serial=FTA,id=quiet"};
+  const std::vector<std::string> line = {"-device",
+                                         "usb-serial,chardev=line,serial=FTB,id=adapter"};
+  Backend pair{swapped ? "ftdi-pair-swapped" : "ftdi-pair",
+               "auto",
+               {"-chardev", "pty,id=line", "-chardev", "file,id=quiet,path=" + quietFile, "-device",
+                "qemu-xhci,id=xhci"},
+               // The swapped run goes through the production line's stations.
+               swapped ? "-v" : ""};
+  for (const auto* adapter : swapped ? std::vector{&line, &quiet} : std::vector{&quiet, &line})
+    pair.devices.insert(pair.devices.end(), adapter->begin(), adapter->end());
+  return pair;
+}
+
 void PrintTo(const Backend& backend, std::ostream* out) {
   *out << backend.name;
 }
@@ -31,24 +47,24 @@ GuestMachine::GuestMachine(const std::string& guestDir, const Backend& backend,
                            const std::string& mode, const std::string& folder,
                            const std::vector<std::string>& extra) {
   // No /dev/kvm here: software emulation. The console is ttyS0 on standard output.
-  std::vector<std::string> argv = {
-      "qemu-system-x86_64",
-      "-accel",
-      "tcg",
-      "-nodefaults",
-      "-no-reboot",
-      "-display",
-      "none",
-      "-m",
-      "512",
-      "-kernel",
-      guestDir + "/vmlinuz",
-      "-initrd",
-      guestDir + "/initramfs.gz",
-      "-append",
-      "console=ttyS0 quiet panic=-1 guest.port=" + backend.port + " guest.mode=" + mode,
-      "-serial",
-      "stdio"};
+  std::vector<std::string> argv = {"qemu-system-x86_64",
+                                   "-accel",
+                                   "tcg",
+                                   "-nodefaults",
+                                   "-no-reboot",
+                                   "-display",
+                                   "none",
+                                   "-m",
+                                   "512",
+                                   "-kernel",
+                                   guestDir + "/vmlinuz",
+                                   "-initrd",
+                                   guestDir + "/initramfs.gz",
+                                   "-append",
+                                   "console=ttyS0 quiet panic=-1 guest.port=" + backend.port +
+                                       " guest.mode=" + mode + " guest.flags=" + backend.flags,
+                                   "-serial",
+                                   "stdio"};
   argv.insert(argv.end(), backend.devices.begin(), backend.devices.end());
   argv.insert(argv.end(), extra.begin(), extra.end());
   qemu_ = std::make_unique<tools_test::ChildProcess>(argv, folder);

@@ -19,9 +19,14 @@ struct Backend {
   std::string name;
   std::string port;  // the guest's device name
   std::vector<std::string> devices;
+  std::string flags;  // the flasher's options before --port, separated by commas
 };
 Backend Uart();
 Backend Ftdi();
+// Two FTDI adapters with the serial numbers FTA and FTB, for --port auto: the line behind FTB,
+// and behind FTA a file that keeps whatever reaches that adapter. FTB is plugged in second, or
+// first when swapped.
+Backend FtdiPair(const std::string& quietFile, bool swapped);
 void PrintTo(const Backend& backend, std::ostream* out);  // for test names
 
 // One qemu guest under software emulation: it boots the prepared kernel and initramfs, runs

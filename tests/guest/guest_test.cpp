@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
+#include <sstream>
 
 #include "guest_machine.h"
 #include "hex_files.h"
@@ -53,6 +55,13 @@ class GuestRun : public ::testing::Test {
     const std::optional<std::string> lists = guest_->WaitFor("LISTS ", kBound);
     ASSERT_TRUE(lists) << guest_->Console();
     listed_ = *lists;
+    // Then each port's whole description, its fields separated by '|'.
+    std::istringstream names(listed_);
+    for (std::string name; names >> name;) {
+      const std::optional<std::string> line = guest_->WaitFor("LISTED ", kBound);
+      ASSERT_TRUE(line) << guest_->Console();
+      described_[line->substr(0, line->find('|'))] = *line;
+    }
     ASSERT_TRUE(guest_->WaitFor("HOLDS PORT", kBound)) << guest_->Console();
     std::vector<std::string> argv = {LOADER_SIM, "--port", guest_->LinePath(), "--expect",
                                      "app.BIN",  "--out",  "received.bin"};
@@ -70,7 +79,8 @@ class GuestRun : public ::testing::Test {
   std::unique_ptr<GuestMachine> guest_;
   std::unique_ptr<ChildProcess> sim_;
   std::string latencyBefore_;
-  std::string listed_;  // what --list-ports names, separated by blanks
+  std::string listed_;                            // what --list-ports names, separated by blanks
+  std::map<std::string, std::string> described_;  // by name: the port's --list-ports line
 };
 
 class GuestLine : public GuestRun, public ::testing::WithParamInterface<Backend> {};
@@ -101,17 +111,19 @@ INSTANTIATE_TEST_SUITE_P(Drivers, GuestLine, ::testing::Values(Uart(), Ftdi()),
 struct ControlRequest {
   unsigned long request;
   unsigned long value;
+  std::string device;  // the adapter's USB address, "0:1"
 };
 
 std::vector<ControlRequest> ControlRequests(const std::string& traceFile) {
   std::ifstream trace(traceFile);
   std::vector<ControlRequest> requests;
   const std::regex control(
-      "usb_serial_handle_control .* control 0x([0-9a-f]+), value 0x([0-9a-f]+)");
+      "usb_serial_handle_control dev (\\S+) .* control 0x([0-9a-f]+), value 0x([0-9a-f]+)");
   for (std::string line; std::getline(trace, line);) {
     std::smatch match;
     if (std::regex_search(line, match, control))
-      requests.push_back({std::stoul(match[1], nullptr, 16), std::stoul(match[2], nullptr, 16)});
+      requests.push_back(
+          {std::stoul(match[2], nullptr, 16), std::stoul(match[3], nullptr, 16), match[1]});
   }
   return requests;
 }
@@ -177,6 +189,47 @@ TEST_F(GuestFtdi, PulledOutMidDownloadTheFlasherReportsItOnceAndEndsWithinASecon
       << guest_->Console();
   std::printf("the flasher ended %lld ms after the adapter was pulled out: %s\n",
               static_cast<long long>(took.count()), errors.back().c_str());
+}
+
+// --port auto on two adapters: the one whose target says hello is taken, the other only ever
+// listened to; swapped between runs, the target's adapter is found under its new name, its
+// serial number (what the window remembers it by) going with it.
+TEST_F(GuestFtdi, AutoTakesTheAdapterThatHearsTheHelloAndSendsTheOtherNothing) {
+  for (const bool swapped : {false, true}) {
+    SCOPED_TRACE(swapped ? "swapped" : "as plugged");
+    const std::string quiet = Folder() + "/quiet.out", trace = Folder() + "/trace.log";
+    std::filesystem::remove(trace);
+    std::ofstream(quiet).close();
+    ASSERT_NO_FATAL_FAILURE(Boot(FtdiPair(quiet, swapped), "download", {"--no-pace"},
+                                 {"-trace", "enable=usb_serial_handle_control", "-D", trace}));
+    EXPECT_EQ(FlasherExit(), 0) << guest_->Console();
+    ASSERT_TRUE(guest_->WaitFor("END", kBound));
+    EXPECT_EQ(sim_->Wait(kBound), 0) << sim_->Err();
+    EXPECT_EQ(h2b_test::ReadFile(Folder() + "/received.bin"),
+              h2b_test::ReadFile(Folder() + "/app.BIN"));
+    const std::string taken = swapped ? "ttyUSB0" : "ttyUSB1";
+    EXPECT_THAT(guest_->Errors(), ::testing::Contains("the target is on " + taken));
+    EXPECT_THAT(described_[taken], ::testing::StartsWith(taken + "|0403:6001|"));
+    EXPECT_THAT(described_[taken], HasSubstr("|FTB|")) << listed_;
+    // Not one byte reached the other adapter.
+    EXPECT_EQ(std::filesystem::file_size(quiet), 0u);
+    EXPECT_EQ(guest_->Wait(kBound), 0);
+    // On neither adapter did DTR or RTS stay up: the raise the kernel makes inside open(2) is
+    // the adapter's very next request lowered again, and nothing else raises either line.
+    const std::vector<ControlRequest> requests = ControlRequests(trace);
+    std::map<std::string, std::vector<unsigned long>> modem;
+    for (const ControlRequest& r : requests)
+      if (r.request == kSetModemControl) modem[r.device].push_back(r.value);
+    EXPECT_EQ(modem.size(), 2u);
+    for (const auto& [device, values] : modem) {
+      for (std::size_t i = 0; i < values.size(); ++i) {
+        if ((values[i] & 0x3) == 0) continue;
+        EXPECT_EQ(values[i], kBothHigh) << device;
+        ASSERT_LT(i + 1, values.size()) << device;
+        EXPECT_EQ(values[i + 1], kBothLow) << device;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
 #include "flash_options.h"
 
-#include "serial/discovery.h"
-
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+
+#include "serial/discovery.h"
 
 // What a port is called where the program runs.
 #ifdef _WIN32
@@ -31,7 +32,9 @@ const cli::Program kFlashProgram{
     ";\n"
     "                         or a network port: rfc2217://HOST:PORT (a terminal server or\n"
     "                         ser2net setting the line), socket://HOST:PORT (raw TCP: the\n"
-    "                         line's settings are the server's)\n"
+    "                         line's settings are the server's); or auto: every USB serial\n"
+    "                         adapter listens, nothing sent, and the first whose target says\n"
+    "                         hello is taken, the others closed at once\n"
     "  -t, --timeout SECONDS  give up when the line stays silent that long; on a production\n"
     "                         line, a board silent that long after its hello fails alone\n"
     "      --max-time SECONDS refuse, before the prompt, a download longer than that on the\n"
@@ -95,6 +98,9 @@ FlashOptions FlashOptionsOf(const cli::CommandLine& line) {
   options.verbose = line.Has("verbose");
   if (options.quiet && options.verbose) throw cli::UsageError("-q and -v together");
   if (options.port.empty()) throw cli::UsageError("no --port given");
+  if (options.ports.size() > 1 &&
+      std::find(options.ports.begin(), options.ports.end(), kAutoPort) != options.ports.end())
+    throw cli::UsageError("--port auto takes no other --port");
   // Two names of one device (a link and its target, pts/3 and /dev/pts/3) are one port.
   for (std::size_t i = 0; i < options.ports.size(); ++i)
     for (std::size_t j = i + 1; j < options.ports.size(); ++j)

@@ -10,6 +10,9 @@ namespace flash {
 
 extern const cli::Program kFlashProgram;
 
+// The port named so is whichever USB serial adapter hears the target's hello first.
+inline constexpr char kAutoPort[] = "auto";
+
 struct FlashOptions {
   std::string port;                // a path (a /dev/serial/by-id link too), or a name under /dev
   std::vector<std::string> ports;  // every --port given, in order (port is the first)

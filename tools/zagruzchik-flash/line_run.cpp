@@ -131,6 +131,7 @@ void LineRun::Tick() {
       lastTry_[i] = now;
       station.Begin();
     }
+    for (const std::string& note : station.TakeNotes()) Detail(note);
     if (const std::uint64_t dropped = station.TakeDropped(); dropped > 0) {
       Detail(station.Port() + ": " + std::to_string(dropped) +
              " bytes between boards dropped (not a hello)");

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <utility>
 
+#include "flash_options.h"
 #include "h2b/hex_image_source.h"
+#include "heard_bytes.h"
 
 namespace flash {
 
@@ -29,12 +31,39 @@ Station::Station(serial::UiDispatcher& loop, std::string port, std::string hexFi
       images_(h2b::MakeImageSource(std::move(image))),
       repeat_(repeat),
       changed_(std::move(changed)),
-      link_(loop, *this),
-      device_(link_.Port()),
       download_(*this, *this, *images_) {
-  device_.SetDeviceName(port_);
-  // The line closes all of its ports at once; none waits for another's pause.
-  device_.SetClosePause(std::chrono::milliseconds(0));
+  if (port_ != kAutoPort) {
+    link_ = std::make_unique<serial::LoaderLink>(loop, static_cast<serial::LinkConsumer&>(*this));
+    link_->Port().SetDeviceName(port_);
+    // The line closes all of its ports at once; none waits for another's pause.
+    link_->Port().SetClosePause(std::chrono::milliseconds(0));
+    return;
+  }
+  serial::FirstHello::Calls calls;
+  calls.found = [this](serial::FirstHello::Found found) { Take(std::move(found)); };
+  calls.skipped = [this](const std::string& port, const std::string& message) {
+    notes_.push_back(port + ": skipped: " + message);
+  };
+  calls.failed = [this](const std::string& message) { Fail(message); };
+  search_ = std::make_unique<serial::FirstHello>(loop, serial::UsbSerialPorts(), std::move(calls));
+}
+
+void Station::Take(serial::FirstHello::Found found) {
+  link_ = std::move(found.link);
+  link_->Connect(*this);
+  link_->Port().SetClosePause(std::chrono::milliseconds(0));
+  port_ = link_->Port().DeviceName();
+  notes_.push_back("the target is on " + port_);
+  // The hello begins the board once it has stood alone, as on a named port.
+  lastActivity_ = helloAt_ = Clock::now();
+  pending_ = std::move(found.heard);
+}
+
+void Station::Open() {
+  if (link_)
+    link_->Port().Open();
+  else
+    search_->Open();
 }
 
 bool Station::Ended() const {
@@ -61,7 +90,7 @@ void Station::Begin() {
       if (news) changed_(*this);
       return;
     }
-    portFailed_ = !device_.Active();
+    portFailed_ = !Active();
     Fail(error.what());
     return;
   }
@@ -70,7 +99,8 @@ void Station::Begin() {
 }
 
 void Station::Stop() {
-  device_.Close();
+  if (search_) search_->Close();
+  if (link_) link_->Port().Close();
 }
 
 double Station::Seconds() const {
@@ -87,7 +117,8 @@ void Station::Received(std::int32_t count) {
   lastActivity_ = Clock::now();
   std::uint8_t bytes[1024];
   if (Ended() || state_ == State::WaitingForAdapter || (state_ == State::Waiting && repeat_)) {
-    const std::int32_t n = device_.ReadBuf(bytes, std::min<std::int32_t>(count, sizeof bytes));
+    const std::int32_t n =
+        link_->Port().ReadBuf(bytes, std::min<std::int32_t>(count, sizeof bytes));
     if (state_ != State::Waiting) {
       // Between boards: what the finished one still says is not the next one's hello.
       dropped_ += static_cast<std::uint64_t>(n);
@@ -122,12 +153,8 @@ void Station::Tick(Clock::time_point now) {
 }
 
 std::int32_t Station::ReadBuf(std::uint8_t* buffer, std::int32_t count) {
-  if (pending_.empty()) return device_.ReadBuf(buffer, count);
-  const auto n = static_cast<std::int32_t>(
-      std::min<std::size_t>(static_cast<std::size_t>(count), pending_.size()));
-  std::copy_n(pending_.begin(), n, buffer);
-  pending_.erase(pending_.begin(), pending_.begin() + n);
-  return n;
+  if (pending_.empty()) return link_ ? link_->Port().ReadBuf(buffer, count) : 0;
+  return TakeHeard(pending_, buffer, count);
 }
 
 bool Station::LineLost(bool allWritten) {
@@ -149,7 +176,7 @@ void Station::TimeOut(double seconds) {
   char text[96];
   std::snprintf(text, sizeof text, "Нет ответа от устройства за %g с", seconds);
   // Closed and opened again for the next board: nothing of this one stays on the line.
-  device_.Close();
+  link_->Port().Close();
   Fail(text, State::TimedOut);
 }
 

@@ -5,9 +5,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "h2b/converted_image.h"
+#include "serial/first_hello.h"
 #include "serial/loader_link.h"
 #include "serial/ui_dispatcher.h"
 #include "transfer/download.h"
@@ -20,6 +22,9 @@ namespace flash {
 // Board after board (repeat), a board begins at its hello: what the line says between boards
 // (a finished board's new firmware talking, noise) is read and dropped, and a port that goes
 // away between boards (an adapter the board powers) is waited for and opened again.
+//
+// A station named "auto" listens on every USB adapter for the first hello and keeps the port
+// that heard it; Port() names that port from then on.
 //
 // Threading: everything runs on the loop's thread, as for the single-port run.
 class Station : private transfer::View, private transfer::Port, private serial::LinkConsumer {
@@ -69,13 +74,19 @@ class Station : private transfer::View, private transfer::Port, private serial::
   bool PortFailed() const { return portFailed_; }
   // Bytes read and dropped between boards since the last call.
   std::uint64_t TakeDropped();
+  // What the station has to say in detail since the last call (-v): ports an automatic search
+  // skipped, the port it found.
+  std::vector<std::string> TakeNotes() { return std::exchange(notes_, {}); }
   // How many times the port was opened again after the adapter had gone.
   int Reopened() const { return reopened_; }
   // What the line is (network ports: the delay they add), once known.
-  serial::LineLatency Latency() const { return device_.Latency(); }
+  serial::LineLatency Latency() const {
+    return link_ ? link_->Port().Latency() : serial::LineLatency{};
+  }
 
  private:
   void Fail(const std::string& message, State how = State::Failed);
+  void Take(serial::FirstHello::Found found);
   void End(State how);
 
   // serial::LinkConsumer
@@ -84,11 +95,12 @@ class Station : private transfer::View, private transfer::Port, private serial::
   void Failed(const std::exception_ptr& failure) override { Fail(serial::MessageOf(failure)); }
 
   // transfer::Port: the engine's view of the line, with the bytes before a hello left out.
-  std::string DeviceName() const override { return device_.DeviceName(); }
-  bool Active() const override { return device_.Active(); }
-  void Open() override { device_.Open(); }
+  // Before an automatic search has found its port the engine sees the search.
+  std::string DeviceName() const override { return link_ ? link_->Port().DeviceName() : port_; }
+  bool Active() const override { return link_ ? link_->Port().Active() : search_->Listening(); }
+  void Open() override;
   std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override {
-    return device_.WriteBuf(buffer, count);
+    return link_ ? link_->Port().WriteBuf(buffer, count) : 0;
   }
   std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
 
@@ -108,8 +120,9 @@ class Station : private transfer::View, private transfer::Port, private serial::
   std::unique_ptr<transfer::ImageSource> images_;
   bool repeat_;
   std::function<void(Station&)> changed_;
-  serial::LoaderLink link_;
-  serial::TCommPort& device_;
+  std::unique_ptr<serial::LoaderLink> link_;    // none until an automatic search finds it
+  std::unique_ptr<serial::FirstHello> search_;  // port "auto"
+  std::vector<std::string> notes_;
   transfer::Download download_;
   State state_ = State::Waiting;
   std::uint32_t total_ = 0;
