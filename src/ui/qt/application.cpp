@@ -42,8 +42,12 @@ void TLoaderProgram::Show() {
 }
 
 int RunLoader(Application& app, ProgramSetup setup) {
+  // Before the windows: the first start's file dialog opens while the main window is made.
+  CloseOnSignals closeOnSignals;
   TLoaderProgram program(std::move(setup));
-  const CloseOnSignals closeOnSignals(program.Form1());
+  // A signal during start-up ends the program there; the window is never shown.
+  if (closeOnSignals.Requested()) return 0;
+  closeOnSignals.Watch(program.Form1());
   program.Show();
   app.exec();
   return 0;

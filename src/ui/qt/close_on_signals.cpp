@@ -7,6 +7,9 @@
 #include <csignal>
 #include <system_error>
 
+#include <QApplication>
+#include <QDialog>
+
 #include "sys/interrupt.h"
 
 namespace ui {
@@ -27,7 +30,7 @@ extern "C" void OnSignal(int) {
 
 }  // namespace
 
-CloseOnSignals::CloseOnSignals(QWidget& mainWindow) : mainWindow_(mainWindow) {
+CloseOnSignals::CloseOnSignals() {
   if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0)
     throw std::system_error(errno, std::generic_category(), "pipe2");
   notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
@@ -35,13 +38,43 @@ CloseOnSignals::CloseOnSignals(QWidget& mainWindow) : mainWindow_(mainWindow) {
     char bytes[16];
     while (::read(pipeFds[0], bytes, sizeof bytes) > 0) {
     }
-    mainWindow_.close();
+    requested_ = true;
+    Sweep();
   });
+  // Modal windows run event loops of their own, which this timer runs in as well.
+  sweeper_.setInterval(10);
+  connect(&sweeper_, &QTimer::timeout, this, [this] { Sweep(); });
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (const int signal : kSignals) ::sigaction(signal, &action, nullptr);
+}
+
+CloseOnSignals::CloseOnSignals(QWidget& mainWindow) : CloseOnSignals() {
+  Watch(mainWindow);
+}
+
+void CloseOnSignals::Watch(QWidget& mainWindow) {
+  mainWindow_ = &mainWindow;
+  if (requested_) Sweep();
+}
+
+// Dismisses the modal windows, one per turn, and closes the main window once its own code
+// below them has returned; runs until the main window is closed.
+void CloseOnSignals::Sweep() {
+  if (QWidget* modal = QApplication::activeModalWidget()) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal))
+      dialog->reject();
+    else
+      modal->close();
+  } else if (mainWindow_ && mainWindow_->isVisible()) {
+    mainWindow_->close();
+  }
+  const bool more = QApplication::activeModalWidget() ||
+                    (mainWindow_ && mainWindow_->isVisible()) || !mainWindow_;
+  if (more && !sweeper_.isActive()) sweeper_.start();
+  if (!more) sweeper_.stop();
 }
 
 CloseOnSignals::~CloseOnSignals() {
