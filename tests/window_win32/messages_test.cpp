@@ -7,6 +7,7 @@
 
 #include "behaviour/error_report_cases.h"
 #include "serial/win32/window_dispatcher.h"
+#include "sys/interrupt.h"
 #include "sys/paths.h"
 #include "sys/win32/wide_text.h"
 #include "ui/win32/messages.h"
@@ -49,6 +50,74 @@ TEST(Win32Messages, AFirstStartAsksForTheFileAndSaysThePortIsNotDefinedInFrontOf
   rig.Form().Execute(rig.Form().ABegin);
   EXPECT_FALSE(IsWindowVisible(program.Form2().Handle()));
   EXPECT_EQ(rig.watch.Seen(), 2);
+}
+
+// Whether the thread has been asked to end its message loop; takes the request away.
+bool QuitPosted() {
+  MSG message;
+  bool posted = false;
+  while (PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) posted = true;
+  return posted;
+}
+
+// Windows asks a program to end with WM_CLOSE to its top-level windows (taskkill) and with
+// WM_ENDSESSION as the session ends: in every modal state the program ends as its close box
+// would end it, the port closed.
+TEST(Win32Messages, AskedToEndInAnyDialogTheProgramEndsAndClosesThePort) {
+  {
+    SCOPED_TRACE("the first start's file dialog");
+    WindowRig rig;
+    rig.ports = {};
+    rig.watch.Expect([](HWND dialog) {
+      PostMessageW(FindWindowW(L"TApplication", nullptr), WM_CLOSE, 0, 0);
+      PostMessageW(dialog, WM_CLOSE, 0, 0);
+    });
+    rig.watch.Expect([](HWND) {});  // the port message, if it comes before the quit ends it
+    ui::TLoaderProgram& program = rig.Create();
+    EXPECT_TRUE(program.CloseRequested());
+    EXPECT_FALSE(IsWindowVisible(rig.Form().Handle()));
+    EXPECT_TRUE(QuitPosted());
+  }
+  {
+    SCOPED_TRACE("the error report");
+    WindowRig rig;
+    rig.WriteValidSettings();
+    rig.Create().Show();
+    rig.images.FailWith("Cannot open file \"\". The system cannot find the file specified");
+    static HWND shown = nullptr;
+    static bool forced = false;
+    rig.watch.Expect([main = rig.Form().Handle()](HWND box) {
+      shown = box;
+      PostMessageW(main, WM_CLOSE, 0, 0);
+      // Should the quit not end the box, it is pressed away and the test fails.
+      SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR timer, DWORD) {
+        KillTimer(nullptr, timer);
+        if (IsWindow(shown)) {
+          forced = true;
+          DialogWatch::Press(shown, IDOK);
+        }
+      });
+    });
+    rig.Form().Execute(rig.Form().ABegin);
+    EXPECT_FALSE(forced);
+    EXPECT_FALSE(IsWindow(shown));
+    EXPECT_TRUE(QuitPosted());
+  }
+  {
+    SCOPED_TRACE("the session ending while the prompt waits for the target");
+    WindowRig rig;
+    rig.WriteValidSettings();
+    ui::TLoaderProgram& program = rig.Create();
+    program.Show();
+    rig.Form().Execute(rig.Form().ABegin);
+    ASSERT_TRUE(rig.Form().Behaviour().Comm1.Active());
+    SendMessageW(program.Application().Handle(), WM_QUERYENDSESSION, 0, 0);
+    SendMessageW(program.Application().Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(rig.Form().Behaviour().Comm1.Active());
+    EXPECT_TRUE(program.CloseRequested());
+    EXPECT_TRUE(QuitPosted());
+    sys::ClearInterruptRequest();
+  }
 }
 
 TEST(Win32Messages, FailuresAreReportedWithTheStopIconAndAFullStop) {

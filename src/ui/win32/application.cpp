@@ -1,5 +1,6 @@
 #include "ui/win32/application.h"
 
+#include "sys/interrupt.h"
 #include "ui/win32/com_library.h"
 
 #include <windows.h>
@@ -10,6 +11,11 @@ namespace ui {
 
 TLoaderProgram::TLoaderProgram(ProgramSetup setup)
     : application_(std::make_unique<TApplicationWindow>()) {
+  // The session ending: the conversion stops and leaves nothing, the port is closed.
+  application_->SetSessionEnd([this] {
+    sys::RequestInterrupt();
+    if (windows_) Form1().Behaviour().Comm1.Close();
+  });
   const HWND owner = application_->Handle();
   windows_.emplace(
       [&] { return std::make_unique<TForm1>(owner, std::move(setup)); },
@@ -48,6 +54,8 @@ int RunMessageLoop() {
 int RunLoader(ProgramSetup setup) {
   const TApplicationSetup application;
   TLoaderProgram program(std::move(setup));
+  // Asked to end during start-up: the window is never shown.
+  if (program.CloseRequested()) return 0;
   program.Show();
   RunMessageLoop();
   return 0;

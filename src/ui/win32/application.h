@@ -25,6 +25,7 @@ class TLoaderProgram {
   void Show();
 
   TApplicationWindow& Application() { return *application_; }
+  bool CloseRequested() const { return application_->CloseRequested(); }
   TForm1& Form1() { return windows_->Main(); }
   TForm2& Form2() { return windows_->Prompt(); }
 

@@ -34,7 +34,21 @@ LRESULT TApplicationWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
       }
       break;
     case WM_CLOSE:
-      if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
+      closeRequested_ = true;
+      // A modal loop (a message, the file dialog) ends on the quit message and passes it on.
+      if (main_)
+        PostMessageW(main_, WM_CLOSE, 0, 0);
+      else
+        PostQuitMessage(0);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam) {
+        closeRequested_ = true;
+        if (sessionEnd_) sessionEnd_();
+        PostQuitMessage(0);
+      }
       return 0;
     default:
       break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "ui/win32/window.h"
 
 namespace ui {
@@ -14,12 +16,21 @@ class TApplicationWindow : public Window {
 
   // The window that activation is handed on to; closing this window closes it too.
   void SetMainWindow(HWND main) { main_ = main; }
+  // Asked to end, as Windows asks a program (taskkill, the session ending): the main window is
+  // closed, or, while it is still being made (the first start's file dialog), the dialogs end
+  // and start-up must not show it.
+  bool CloseRequested() const { return closeRequested_; }
+  // Runs when the session ends: Windows may end the process as soon as that is answered, so
+  // what must not be left half-done is finished here.
+  void SetSessionEnd(std::function<void()> call) { sessionEnd_ = std::move(call); }
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   HWND main_ = nullptr;
+  bool closeRequested_ = false;
+  std::function<void()> sessionEnd_;
 };
 
 }  // namespace ui
