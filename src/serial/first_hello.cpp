@@ -57,13 +57,16 @@ class FirstHello::Candidate : public LinkConsumer {
   std::unique_ptr<LoaderLink> link_;
 };
 
-FirstHello::FirstHello(UiDispatcher& ui, std::vector<std::string> candidates, Calls calls)
-    : ui_(ui), names_(std::move(candidates)), calls_(std::move(calls)) {}
+FirstHello::FirstHello(UiDispatcher& ui, std::function<std::vector<std::string>()> candidates,
+                       Calls calls)
+    : ui_(ui), candidateNames_(std::move(candidates)), calls_(std::move(calls)) {}
 
 FirstHello::~FirstHello() = default;
 
 void FirstHello::Open() {
-  if (names_.empty()) {
+  Close();
+  const std::vector<std::string> names = candidateNames_();
+  if (names.empty()) {
     std::string present;
     for (const std::string& name : ListSerialPorts())
       present += (present.empty() ? "" : ", ") + name;
@@ -71,7 +74,7 @@ void FirstHello::Open() {
                              (present.empty() ? std::string("none") : present) + ")");
   }
   std::string failures;
-  for (const std::string& name : names_) {
+  for (const std::string& name : names) {
     auto candidate = std::make_unique<Candidate>(*this, name);
     try {
       candidate->Port().Open();

@@ -33,7 +33,8 @@ class FirstHello {
     std::function<void(const std::string& message)> failed;
   };
 
-  FirstHello(UiDispatcher& ui, std::vector<std::string> candidates, Calls calls);
+  // candidates: asked at each Open, so that an adapter plugged in later is found.
+  FirstHello(UiDispatcher& ui, std::function<std::vector<std::string>()> candidates, Calls calls);
   FirstHello(const FirstHello&) = delete;
   FirstHello& operator=(const FirstHello&) = delete;
   ~FirstHello();
@@ -54,7 +55,7 @@ class FirstHello {
   void Retire(Which which);
 
   UiDispatcher& ui_;
-  std::vector<std::string> names_;
+  std::function<std::vector<std::string>()> candidateNames_;
   Calls calls_;
   std::vector<std::unique_ptr<Candidate>> candidates_;
 };

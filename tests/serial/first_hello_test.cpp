@@ -15,7 +15,8 @@ namespace {
 
 struct Search {
   explicit Search(LoopDispatcher& ui, std::vector<std::string> names)
-      : search(ui, std::move(names), Calls()) {}
+      : search(
+            ui, [names = std::move(names)] { return names; }, Calls()) {}
 
   serial::FirstHello::Calls Calls() {
     serial::FirstHello::Calls calls;
@@ -97,8 +98,10 @@ TEST(FirstHello, NothingToOpenNamesWhatWasFoundAndEveryPortGoneEndsTheSearch) {
     FAIL() << "no candidates opened";
   } catch (const std::runtime_error& error) {
     const std::string text = error.what();
-    EXPECT_EQ(text.rfind("No USB serial adapter could be opened for --port auto: Specified device not found", 0),
-              0u)
+    EXPECT_EQ(
+        text.rfind(
+            "No USB serial adapter could be opened for --port auto: Specified device not found", 0),
+        0u)
         << text;
     EXPECT_NE(text.find("/nonexistent/b"), std::string::npos) << text;
   }

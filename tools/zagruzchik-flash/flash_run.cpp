@@ -32,7 +32,7 @@ FlashRun::FlashRun(const FlashOptions& options)
     if (options_.verbose) progress_.Note(port + ": skipped: " + message);
   };
   calls.failed = [this](const std::string& message) { Fail(message); };
-  search_ = std::make_unique<serial::FirstHello>(ui_, serial::UsbSerialPorts(), std::move(calls));
+  search_ = std::make_unique<serial::FirstHello>(ui_, serial::UsbSerialPorts, std::move(calls));
 }
 
 int FlashRun::Exec() {

@@ -45,7 +45,7 @@ Station::Station(serial::UiDispatcher& loop, std::string port, std::string hexFi
     notes_.push_back(port + ": skipped: " + message);
   };
   calls.failed = [this](const std::string& message) { Fail(message); };
-  search_ = std::make_unique<serial::FirstHello>(loop, serial::UsbSerialPorts(), std::move(calls));
+  search_ = std::make_unique<serial::FirstHello>(loop, serial::UsbSerialPorts, std::move(calls));
 }
 
 void Station::Take(serial::FirstHello::Found found) {
