@@ -1,3 +1,7 @@
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -27,6 +31,28 @@ TEST(Creation, ValidSettingsRestorePortAndFileWithoutAsking) {
   EXPECT_EQ(rig.controls.dialogs, 0);
   EXPECT_TRUE(rig.controls.posted.empty());
   EXPECT_TRUE(form.DeferredMessage.empty());
+}
+
+// An installed program started from its shortcut runs in its own folder, where only an
+// installer writes: a remembered file then converts beside itself; elsewhere the current
+// folder stays the folder the program was started in.
+TEST(Creation, StartedInASystemProgramFolderTheRememberedFileConvertsBesideItself) {
+#ifdef _WIN32
+  wchar_t windows[MAX_PATH];
+  const std::filesystem::path system =
+      GetWindowsDirectoryW(windows, MAX_PATH) ? windows : L"C:\\Windows";
+#else
+  const std::filesystem::path system = "/usr";
+#endif
+  for (const bool inSystemFolder : {true, false}) {
+    BehaviourRig rig;
+    rig.WriteSettings("[PortName]\nName=COM1\n[FileName]\nName=" + rig.MakeFile("boards/a.hex") +
+                      "\n");
+    const std::filesystem::path started = inSystemFolder ? system : rig.Folder();
+    std::filesystem::current_path(started);
+    rig.Create();
+    EXPECT_EQ(std::filesystem::current_path(), inSystemFolder ? rig.Folder() / "boards" : started);
+  }
 }
 
 // The stored port must be one of the menu's names exactly; a missing key means COM1.

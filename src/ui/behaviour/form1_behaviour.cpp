@@ -107,6 +107,12 @@ void TForm1Behaviour::LoadFileSetting() {
   if (kind == sys::Kind::File || kind == sys::Kind::Other) {
     HexFileName = value;
     controls_.SetEnabled(Control::Begin, true);
+    // Started in a system program folder (an installed program's shortcut): the image goes
+    // beside the HEX file, as after a choice, not where only an installer may write.
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (!error && sys::IsSystemProgramFolder(sys::Utf8Of(current)))
+      std::filesystem::current_path(sys::PathOf(value).parent_path(), error);
   } else if (controls_.Enabled(Control::SelectFile)) {
     ASelectFileExecute();
   }
