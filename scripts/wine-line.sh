@@ -2,11 +2,8 @@
 # COM1 to a pseudo-terminal with zagruzchik-sim on its far side; Wine asks the modem lines of a
 # serial port, which a pseudo-terminal refuses: tests/windows/pty_modem_lines.c answers for it
 # (run the Windows programs with LD_PRELOAD="$work/pty_modem_lines.so").
-# Needs: $work, a temporary folder; the current folder, the project's.
-generator=()
-command -v ninja >/dev/null && [ ! -f build/Makefile ] && generator=(-G Ninja)
-cmake -S . -B build "${generator[@]}" >/dev/null
-cmake --build build --target zagruzchik-sim >/dev/null
+# Needs: $work, a temporary folder; the current folder, the project's; scripts/build-windows
+# run (it builds the simulator too).
 cc -shared -fPIC -O2 -Wall -o "$work/pty_modem_lines.so" tests/windows/pty_modem_lines.c -ldl
 # Wine takes a port's mapping from the registry when its server starts: COM1 is mapped once, to
 # a link that each simulator's pseudo-terminal then takes over.
