@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <set>
+#include <string>
 #include <thread>
 
 #include "behaviour/error_report_cases.h"
@@ -52,6 +54,22 @@ TEST(Win32Messages, AFirstStartAsksForTheFileAndSaysThePortIsNotDefinedInFrontOf
   EXPECT_EQ(rig.watch.Seen(), 2);
 }
 
+// The application windows of this thread (the program's own task-bar window).
+std::set<HWND> ApplicationWindows() {
+  std::set<HWND> found;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM list) {
+        wchar_t name[32] = L"";
+        GetClassNameW(window, name, 32);
+        if (std::wstring(name) == L"TApplication")
+          reinterpret_cast<std::set<HWND>*>(list)->insert(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 // Whether the thread has been asked to end its message loop; takes the request away.
 bool QuitPosted() {
   MSG message;
@@ -68,8 +86,10 @@ TEST(Win32Messages, AskedToEndInAnyDialogTheProgramEndsAndClosesThePort) {
     SCOPED_TRACE("the first start's file dialog");
     WindowRig rig;
     rig.ports = {};
-    rig.watch.Expect([](HWND dialog) {
-      PostMessageW(FindWindowW(L"TApplication", nullptr), WM_CLOSE, 0, 0);
+    const std::set<HWND> before = ApplicationWindows();
+    rig.watch.Expect([&before](HWND dialog) {
+      for (const HWND window : ApplicationWindows())
+        if (!before.count(window)) PostMessageW(window, WM_CLOSE, 0, 0);
       PostMessageW(dialog, WM_CLOSE, 0, 0);
     });
     rig.watch.Expect([](HWND) {});  // the port message, if it comes before the quit ends it
