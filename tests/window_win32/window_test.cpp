@@ -3,11 +3,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "sys/win32/wide_text.h"
 #include "ui/win32/balloon_hints.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/port_menu.h"
 #include "ui/win32/port_status_pane.h"
@@ -71,10 +73,14 @@ TEST(Win32Window, TheLayoutTextsAndFontsAreTheDesignedOnes) {
   const HWND main = form.Handle();
   ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(main) != FALSE; }));
 
+  // Every figure is the design's at 96 dpi scaled to the window's dpi, each edge on its own.
+  const UINT dpi = ui::WindowDpi(main);
+  const auto S = [dpi](int value) { return MulDiv(value, static_cast<int>(dpi), 96); };
+  std::printf("laid out at %u dpi\n", dpi);
   RECT client;
   GetClientRect(main, &client);
-  EXPECT_EQ(client.right, 361);
-  EXPECT_EQ(client.bottom, 147);
+  EXPECT_EQ(client.right, S(361));
+  EXPECT_EQ(client.bottom, S(147));
   const LONG style = GetWindowLongW(main, GWL_STYLE);
   EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
@@ -92,35 +98,39 @@ TEST(Win32Window, TheLayoutTextsAndFontsAreTheDesignedOnes) {
   EXPECT_EQ(TextOf(main), "board.hex");
 
   // The toolbar band: buttons from x 4 without gaps. Wine ignores the height given to the
-  // buttons and makes them 22 high at the toolbar's top; Windows makes them 25.
-  EXPECT_EQ(ChildRect(form.Toolbar1->Handle()).top, 2);
-  const int lefts[] = {4, 29, 68, 93}, widths[] = {25, 39, 25, 25};
+  // buttons and makes them fit the glyph (22 high at 96 dpi) at the toolbar's top; Windows
+  // makes them 25.
+  EXPECT_EQ(ChildRect(form.Toolbar1->Handle()).top, S(2));
+  const int edges[] = {4, 29, 68, 93, 118};
   for (int i = 0; i < 4; ++i) {
     RECT button{};
     SendMessageW(form.Toolbar1->Handle(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&button));
-    EXPECT_EQ(button.left, lefts[i]) << i;
-    EXPECT_EQ(button.right - button.left, widths[i]) << i;
+    EXPECT_EQ(button.left, S(edges[i])) << i;
+    EXPECT_EQ(button.right, S(edges[i + 1])) << i;
     EXPECT_EQ(button.top, 0) << i;
-    EXPECT_TRUE(button.bottom == 25 || button.bottom == 22) << button.bottom;
+    EXPECT_TRUE(button.bottom == S(25) || button.bottom == S(16) + 6) << button.bottom;
   }
   const RECT bar = ChildRect(form.StatusBar1->Handle());
-  EXPECT_EQ(bar.top, 128);
-  EXPECT_EQ(bar.bottom - bar.top, 19);
-  EXPECT_EQ(bar.right - bar.left, 361);
+  EXPECT_EQ(bar.top, S(128));
+  EXPECT_EQ(bar.bottom, S(147));
+  EXPECT_EQ(bar.right - bar.left, S(361));
   const RECT pane = ChildRect(form.PortStatusPane->Handle());
-  EXPECT_EQ(pane.left, 2);
-  EXPECT_EQ(pane.top, 2);
-  EXPECT_EQ(pane.right, 49);
-  EXPECT_EQ(pane.bottom, 17);
+  EXPECT_EQ(pane.left, S(2));
+  EXPECT_EQ(pane.top, S(2));
+  EXPECT_EQ(pane.right, S(49));
+  EXPECT_EQ(pane.bottom, S(17));
   const RECT progress = ChildRect(form.ProgressBar1->Handle());
-  EXPECT_EQ(progress.left, 49);
-  EXPECT_EQ(progress.right - progress.left, 310);
+  EXPECT_EQ(progress.left, S(49));
+  EXPECT_EQ(progress.right, S(359));
   EXPECT_FALSE(IsWindowVisible(form.ProgressBar1->Handle()));
   EXPECT_EQ(form.PortStatusPane->Caption(), "COM1");
 
-  EXPECT_EQ(sys::Narrow(FontOf(ui::WindowFont()).lfFaceName), "MS Sans Serif");
-  EXPECT_EQ(FontOf(ui::WindowFont()).lfHeight, -11);
-  EXPECT_EQ(FontOf(ui::PromptFont()).lfHeight, -19);
+  const auto fontOf = [](HWND control) {
+    return FontOf(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  };
+  EXPECT_EQ(sys::Narrow(fontOf(form.BalloonHints1->Handle()).lfFaceName), "MS Sans Serif");
+  EXPECT_EQ(fontOf(form.BalloonHints1->Handle()).lfHeight, -S(11));
+  EXPECT_EQ(fontOf(program.Form2().Label1).lfHeight, -S(19));
 
   // The hints: one per button, balloons, always shown, with their delays and width.
   const HWND tips = form.BalloonHints1->Handle();
@@ -129,7 +139,7 @@ TEST(Win32Window, TheLayoutTextsAndFontsAreTheDesignedOnes) {
             TTS_BALLOON | TTS_ALWAYSTIP);
   EXPECT_EQ(SendMessageW(tips, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
   EXPECT_EQ(SendMessageW(tips, TTM_GETDELAYTIME, TTDT_RESHOW, 0), 50);
-  EXPECT_EQ(SendMessageW(tips, TTM_GETMAXTIPWIDTH, 0, 0), 100);
+  EXPECT_EQ(SendMessageW(tips, TTM_GETMAXTIPWIDTH, 0, 0), S(100));
   const std::pair<int, const char*> hints[] = {{ui::kFileCommand, "Выбор файла для загрузки"},
                                                {ui::kPortCommand, "Выбрать последовательный порт"},
                                                {ui::kStartCommand, "Начать загрузку"},
@@ -148,8 +158,8 @@ TEST(Win32Window, TheLayoutTextsAndFontsAreTheDesignedOnes) {
   // The prompt: its size, its one line, no caption, not shown yet.
   const HWND prompt = program.Form2().Handle();
   GetClientRect(prompt, &client);
-  EXPECT_EQ(client.right, 195);
-  EXPECT_EQ(client.bottom, 57);
+  EXPECT_EQ(client.right, S(195));
+  EXPECT_EQ(client.bottom, S(57));
   EXPECT_EQ(TextOf(prompt), "");
   EXPECT_EQ(TextOf(program.Form2().Label1), "Включи питание");
   EXPECT_FALSE(IsWindowVisible(prompt));

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "sys/win32/wide_text.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/gdi.h"
 
 namespace ui {
@@ -36,6 +37,20 @@ void TBalloonHints::Attach(HWND control, UINT_PTR id, const RECT& area, const st
   tool.rect = area;
   tool.lpszText = text.data();  // copied by the control
   SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TBalloonHints::Move(HWND control, UINT_PTR id, const RECT& area) {
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = control;
+  tool.uId = id;
+  tool.rect = area;
+  SendMessageW(tips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TBalloonHints::SetDpi(UINT dpi) {
+  SendMessageW(tips_, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi)), FALSE);
+  SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Scaled(kTextWidth, dpi));
 }
 
 }  // namespace ui

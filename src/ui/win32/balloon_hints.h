@@ -23,6 +23,10 @@ class TBalloonHints {
 
   // A hint for the area of control (its client coordinates) known as id.
   void Attach(HWND control, UINT_PTR id, const RECT& area, const std::string& hint);
+  // The tool's area after the control's layout changed.
+  void Move(HWND control, UINT_PTR id, const RECT& area);
+  // Font and wrapping width at dpi.
+  void SetDpi(UINT dpi);
   HWND Handle() const { return tips_; }
 
  private:

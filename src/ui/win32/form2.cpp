@@ -2,6 +2,7 @@
 
 #include "sys/win32/wide_text.h"
 #include "ui/behaviour/placement.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/gdi.h"
 
 namespace ui {
@@ -28,9 +29,25 @@ TForm2::TForm2(HWND owner, HWND mainWindow) : mainWindow_(mainWindow) {
                            kClientWidth, kClientHeight, Handle(), nullptr,
                            GetModuleHandleW(nullptr), nullptr);
   SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(PromptFont()), FALSE);
+  ApplyDpi(WindowDpi(mainWindow_ ? mainWindow_ : Handle()));
+}
+
+void TForm2::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  const int width = Scaled(kClientWidth, dpi), height = Scaled(kClientHeight, dpi);
+  const SIZE outer = OuterSize(width, height, kStyle, kExStyle, dpi);
+  SetWindowPos(Handle(), nullptr, 0, 0, outer.cx, outer.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  MoveWindow(Label1, 0, 0, width, height, TRUE);
+  SendMessageW(Label1, WM_SETFONT, reinterpret_cast<WPARAM>(PromptFont(dpi)), TRUE);
 }
 
 void TForm2::Show() {
+  // Over the main window, at its screen's scale.
+  if (mainWindow_ && WindowDpi(mainWindow_) != dpi_) {
+    ApplyDpi(WindowDpi(mainWindow_));
+    placed_ = false;
+  }
   if (!placed_) {
     placed_ = true;
     RECT main{}, own{};
@@ -58,6 +75,15 @@ LRESULT TForm2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Hide();
       return 0;
+    case WM_DPICHANGED: {
+      // Moved onto a screen of another scale: the size and place Windows suggests.
+      ApplyDpi(LOWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wParam), SystemColor(COLOR_WINDOW));
       SetTextColor(reinterpret_cast<HDC>(wParam), SystemColor(COLOR_WINDOWTEXT));

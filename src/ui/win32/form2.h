@@ -20,6 +20,8 @@ class TForm2 : public Window {
   // Makes it invisible; nothing happens when it already is. An active prompt hands
   // activation back to the main window.
   void Hide();
+  // Size and font at dpi.
+  void ApplyDpi(UINT dpi);
 
   HWND Label1 = nullptr;
 
@@ -29,6 +31,7 @@ class TForm2 : public Window {
  private:
   HWND mainWindow_;
   bool placed_ = false;
+  UINT dpi_ = 96;
 };
 
 }  // namespace ui

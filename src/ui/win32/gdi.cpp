@@ -1,6 +1,9 @@
 #include "ui/win32/gdi.h"
 
+#include <map>
+
 #include "ui/behaviour/window_design.h"
+#include "ui/win32/dpi.h"
 
 namespace ui {
 
@@ -14,17 +17,23 @@ HFONT SansSerif(int pixelHeight) {
                      VARIABLE_PITCH | FF_SWISS, L"MS Sans Serif");
 }
 
-}  // namespace
-
-// Made once and kept for the whole run, as the controls use them until the end.
-HFONT WindowFont() {
-  static const HFONT font = SansSerif(design::kWindowTextHeightPx);
+// Made once for each height and kept for the whole run, as the controls use them until the end
+// (a window moved between screens asks for another).
+HFONT FontOfHeight(int pixelHeight) {
+  static std::map<int, HFONT> fonts;
+  HFONT& font = fonts[pixelHeight];
+  if (!font) font = SansSerif(pixelHeight);
   return font;
 }
 
-HFONT PromptFont() {
-  static const HFONT font = SansSerif(design::kPromptTextHeightPx);
-  return font;
+}  // namespace
+
+HFONT WindowFont(UINT dpi) {
+  return FontOfHeight(Scaled(design::kWindowTextHeightPx, dpi));
+}
+
+HFONT PromptFont(UINT dpi) {
+  return FontOfHeight(Scaled(design::kPromptTextHeightPx, dpi));
 }
 
 COLORREF SystemColor(int index) {

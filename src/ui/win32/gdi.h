@@ -6,10 +6,10 @@
 
 namespace ui {
 
-// "MS Sans Serif" 8 points (11 pixels high at 96 dpi): every control's font.
-HFONT WindowFont();
-// The prompt's text: the same face, 19 pixels high.
-HFONT PromptFont();
+// "MS Sans Serif" 8 points (11 pixels high at 96 dpi): every control's font, at dpi.
+HFONT WindowFont(UINT dpi = 96);
+// The prompt's text: the same face, 19 pixels high at 96 dpi.
+HFONT PromptFont(UINT dpi = 96);
 
 COLORREF SystemColor(int index);
 void FillSolid(HDC dc, const RECT& area, COLORREF colour);

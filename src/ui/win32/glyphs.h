@@ -8,7 +8,8 @@
 
 namespace ui {
 
-// The image list of the four glyphs, with their transparency; the caller owns it.
-HIMAGELIST CreateGlyphList();
+// The image list of the four glyphs, size pixels square (drawn at kGlyphSize, scaled to other
+// sizes), with their transparency; the caller owns it.
+HIMAGELIST CreateGlyphList(int size = kGlyphSize);
 
 }  // namespace ui

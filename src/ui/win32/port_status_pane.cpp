@@ -1,6 +1,7 @@
 #include "ui/win32/port_status_pane.h"
 
 #include "sys/win32/wide_text.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/gdi.h"
 
 namespace ui {
@@ -28,15 +29,20 @@ void TPortStatusPane::Paint(HDC target) {
   FillSolid(dc, {0, 1, 1, area.bottom - 1}, frame);
   FillSolid(dc, {area.right - 1, 1, area.right, area.bottom - 1}, frame);
 
-  const HGDIOBJ oldFont = SelectObject(dc, WindowFont());
+  const HGDIOBJ oldFont = SelectObject(dc, WindowFont(dpi_));
   const std::wstring text = sys::Wide(caption_);
   const int textHeight = TextSize(dc, L"Pp").cy;
   RECT inside{1, 1, area.right - 1, area.bottom - 1};
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, SystemColor(COLOR_WINDOWTEXT));
-  ExtTextOutW(dc, 4, (area.bottom - textHeight) / 2, ETO_CLIPPED, &inside, text.c_str(),
-              static_cast<UINT>(text.size()), nullptr);
+  ExtTextOutW(dc, Scaled(4, dpi_), (area.bottom - textHeight) / 2, ETO_CLIPPED, &inside,
+              text.c_str(), static_cast<UINT>(text.size()), nullptr);
   SelectObject(dc, oldFont);
+}
+
+void TPortStatusPane::SetDpi(UINT dpi) {
+  dpi_ = dpi;
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 }  // namespace ui

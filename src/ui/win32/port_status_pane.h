@@ -15,12 +15,14 @@ class TPortStatusPane : public PaintedWindow {
   // An unchanged text repaints nothing.
   void SetCaption(const std::string& text);
   const std::string& Caption() const { return caption_; }
+  void SetDpi(UINT dpi);
 
  protected:
   void Paint(HDC dc) override;
 
  private:
   std::string caption_;
+  UINT dpi_ = 96;
 };
 
 }  // namespace ui

@@ -56,7 +56,7 @@ void TProgressBar::Paint(HDC target) {
   GetClientRect(Handle(), &area);
   const OffscreenCanvas canvas(target, area.right, area.bottom);
   const HDC dc = canvas.Dc();
-  const HGDIOBJ oldFont = SelectObject(dc, WindowFont());
+  const HGDIOBJ oldFont = SelectObject(dc, WindowFont(dpi_));
   const std::wstring text = sys::Wide(PercentText(Percent()));
   const ProgressPicture picture = DrawProgress(area.right, area.bottom, Percent(),
                                                TextSize(dc, text).cx, TextSize(dc, L"X").cy);
@@ -70,6 +70,11 @@ void TProgressBar::Paint(HDC target) {
   ExtTextOutW(dc, picture.textX, picture.textY, ETO_CLIPPED, &empty, text.c_str(),
               static_cast<UINT>(text.size()), nullptr);
   SelectObject(dc, oldFont);
+}
+
+void TProgressBar::SetDpi(UINT dpi) {
+  dpi_ = dpi;
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 }  // namespace ui

@@ -21,6 +21,7 @@ class TProgressBar : public PaintedWindow {
 
   // How many times the bar has been painted.
   int PaintCount() const { return paintCount_; }
+  void SetDpi(UINT dpi);
 
  protected:
   void Paint(HDC dc) override;
@@ -30,6 +31,7 @@ class TProgressBar : public PaintedWindow {
 
   ProgressValues values_;
   int paintCount_ = 0;
+  UINT dpi_ = 96;
 };
 
 }  // namespace ui

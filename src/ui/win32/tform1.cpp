@@ -5,6 +5,7 @@
 #include "serial/win32/window_dispatcher.h"
 #include "sys/win32/wide_text.h"
 #include "ui/win32/balloon_hints.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/file_dialog.h"
 #include "ui/win32/form2.h"
 #include "ui/win32/gdi.h"
@@ -29,10 +30,9 @@ using design::kClientWidth;
 }  // namespace
 
 TForm1::TForm1(HWND owner, ProgramSetup setup) {
-  RECT outer{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  Create(L"TForm1", sys::Wide(kApplicationTitle), {kStyle, kExStyle, owner}, 0, 0,
-         outer.right - outer.left, outer.bottom - outer.top);
+  const SIZE outer = OuterSize(kClientWidth, kClientHeight, kStyle, kExStyle, 96);
+  Create(L"TForm1", sys::Wide(kApplicationTitle), {kStyle, kExStyle, owner}, 0, 0, outer.cx,
+         outer.cy);
   const HMENU system = GetSystemMenu(Handle(), FALSE);
   for (const UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE})
     DeleteMenu(system, command, MF_BYCOMMAND);
@@ -40,6 +40,7 @@ TForm1::TForm1(HWND owner, ProgramSetup setup) {
   dispatcher_ = std::make_unique<serial::WindowDispatcher>(&ReportException);
   program_ = std::make_unique<Program>(*this, *dispatcher_, &ReportException, std::move(setup));
   CreateControls();
+  ApplyDpi(WindowDpi(Handle()));
   Guarded([this] { Behaviour().FormCreate(); });
 }
 
@@ -76,6 +77,34 @@ void TForm1::CreateControls() {
   }
   BalloonHints1->Attach(Toolbar1->Handle(), kPortCommand, Toolbar1->ItemRect(kPortCommand),
                         design::kPortButtonHint);
+}
+
+// Everything at dpi from the design's 96-dpi figures: the window's size, then each control's
+// place, font and pictures.
+void TForm1::ApplyDpi(UINT dpi) {
+  dpi_ = dpi;
+  const SIZE outer =
+      OuterSize(Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi), kStyle, kExStyle, dpi);
+  SetWindowPos(Handle(), nullptr, 0, 0, outer.cx, outer.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int width = Scaled(kClientWidth, dpi);
+  Toolbar1->Layout(dpi, Scaled(design::kButtonY, dpi), width);
+  const auto place = [](HWND control, const RECT& at) {
+    MoveWindow(control, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
+  };
+  place(StatusBar1->Handle(), ScaledRect(design::kStatusBar, dpi));
+  place(PortStatusPane->Handle(), ScaledRect(design::kPortStatusPane, dpi));
+  place(ProgressBar1->Handle(), ScaledRect(design::kProgressBar, dpi));
+  for (const HWND control : {Toolbar1->Handle(), StatusBar1->Handle(), PortStatusPane->Handle(),
+                             ProgressBar1->Handle()}) {
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(WindowFont(dpi)), FALSE);
+  }
+  PortStatusPane->SetDpi(dpi);
+  ProgressBar1->SetDpi(dpi);
+  BalloonHints1->SetDpi(dpi);
+  for (int button = 1; button <= design::kButtonCount; ++button)
+    BalloonHints1->Move(Toolbar1->Handle(), button, Toolbar1->ItemRect(button));
+  InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TForm1::Show() {
@@ -132,6 +161,15 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Ends the message loop; shutdown then hides and destroys the windows in order.
       PostQuitMessage(0);
       return 0;
+    case WM_DPICHANGED: {
+      // Moved onto a screen of another scale: laid out again, at the place Windows suggests.
+      ApplyDpi(LOWORD(wParam));
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     default:
       break;
   }
@@ -140,9 +178,10 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TForm1::PaintToolbarBand(HDC dc) const {
   const COLORREF line = SystemColor(COLOR_BTNSHADOW);
-  FillSolid(dc, {0, 0, kClientWidth, 1}, line);
-  const int bottom = design::kToolbar.y + design::kToolbar.height;
-  FillSolid(dc, {0, bottom - 1, kClientWidth, bottom}, line);
+  const RECT band = ScaledRect(design::kToolbar, dpi_);
+  const int thickness = Scaled(1, dpi_);
+  FillSolid(dc, {band.left, band.top, band.right, band.top + thickness}, line);
+  FillSolid(dc, {band.left, band.bottom - thickness, band.right, band.bottom}, line);
 }
 
 void TForm1::OnPortButtonPress() {

@@ -93,6 +93,7 @@ class TForm1 : public Window, public TForm1Controls {
 
  private:
   void CreateControls();
+  void ApplyDpi(UINT dpi);
   void OnCommand(int command);
   void OnPortButtonPress();
   void PaintToolbarBand(HDC dc) const;
@@ -101,6 +102,7 @@ class TForm1 : public Window, public TForm1Controls {
   std::unique_ptr<serial::WindowDispatcher> dispatcher_;
   std::unique_ptr<Program> program_;
   bool placed_ = false;
+  UINT dpi_ = 96;
 };
 
 }  // namespace ui

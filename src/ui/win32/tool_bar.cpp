@@ -2,26 +2,20 @@
 
 #include <stdexcept>
 
+#include "ui/win32/dpi.h"
 #include "ui/win32/glyphs.h"
 
 namespace ui {
 
-TToolBar::TToolBar(HWND parent, int y, int width) : glyphs_(CreateGlyphList()) {
+TToolBar::TToolBar(HWND parent, int y, int width) {
   toolbar_ = CreateWindowExW(
       0, TOOLBARCLASSNAMEW, L"",
       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | CCS_NORESIZE |
           CCS_NOPARENTALIGN | CCS_NODIVIDER,
       0, y, width, kButtonSize, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (!toolbar_) {
-    ImageList_Destroy(glyphs_);
-    throw std::runtime_error("Cannot create the toolbar");
-  }
+  if (!toolbar_) throw std::runtime_error("Cannot create the toolbar");
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
-  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(glyphs_));
-  SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(kGlyphSize, kGlyphSize));
-  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonSize, kButtonSize));
-  SendMessageW(toolbar_, TB_SETINDENT, kFirstButtonX, 0);
 
   TBBUTTON buttons[4]{};
   const struct {
@@ -40,14 +34,29 @@ TToolBar::TToolBar(HWND parent, int y, int width) : glyphs_(CreateGlyphList()) {
     buttons[i].iString = -1;
   }
   SendMessageW(toolbar_, TB_ADDBUTTONSW, 4, reinterpret_cast<LPARAM>(buttons));
+  Layout(96, y, width);
+}
+
+void TToolBar::Layout(UINT dpi, int y, int width) {
+  const HIMAGELIST old = glyphs_;
+  const int glyph = Scaled(kGlyphSize, dpi);
+  glyphs_ = CreateGlyphList(glyph);
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(glyphs_));
+  if (old) ImageList_Destroy(old);
+  SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(glyph, glyph));
+  const int size = Scaled(kButtonSize, dpi);
+  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(size, size));
+  SendMessageW(toolbar_, TB_SETINDENT, Scaled(kFirstButtonX, dpi), 0);
   // Exact widths: the toolbar would size the drop-down button by its arrow's metrics.
-  for (const auto& item : layout) {
+  for (int command = 1; command <= design::kButtonCount; ++command) {
+    const design::Box box = design::ButtonBox(command);
     TBBUTTONINFOW info{};
     info.cbSize = sizeof info;
     info.dwMask = TBIF_SIZE;
-    info.cx = static_cast<WORD>(design::ButtonWidth(item.command));
-    SendMessageW(toolbar_, TB_SETBUTTONINFOW, item.command, reinterpret_cast<LPARAM>(&info));
+    info.cx = static_cast<WORD>(Scaled(box.x + box.width, dpi) - Scaled(box.x, dpi));
+    SendMessageW(toolbar_, TB_SETBUTTONINFOW, command, reinterpret_cast<LPARAM>(&info));
   }
+  MoveWindow(toolbar_, 0, y, width, size, TRUE);
 }
 
 TToolBar::~TToolBar() {

@@ -26,6 +26,8 @@ class TToolBar {
 
   // The control is placed at (0, y) with the parent's width; its buttons start at its top.
   TToolBar(HWND parent, int y, int width);
+  // Glyphs, buttons and place at dpi (y and width already scaled).
+  void Layout(UINT dpi, int y, int width);
   ~TToolBar();
   TToolBar(const TToolBar&) = delete;
   TToolBar& operator=(const TToolBar&) = delete;
