@@ -60,6 +60,10 @@ class CommDevice {
 
   // Any thread: makes the next WaitEvent report received bytes at once.
   virtual void Renotify() = 0;
+  // Any thread: the reader waits for count more bytes (0: for each byte as it comes). A device
+  // may then report them together once all are queued, or once the line has been quiet for a
+  // few byte times (a short reply), whichever comes first; the default reports each arrival.
+  virtual void Await(std::int32_t count) { static_cast<void>(count); }
   // Any thread: releases WaitEvent and Write for good (the opening is ending).
   virtual void Wake() = 0;
 };

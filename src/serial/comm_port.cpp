@@ -129,6 +129,10 @@ std::int32_t TCommPort::ReadBuf(std::uint8_t* buffer, std::int32_t count) {
   return n;
 }
 
+void TCommPort::Await(std::int32_t count) {
+  if (device_) device_->Await(count);
+}
+
 void TCommPort::EventLoop(CommDevice& device, Handover& handover, std::uint32_t mask) {
   for (;;) {
     const CommDevice::Event event = device.WaitEvent();

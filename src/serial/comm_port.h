@@ -67,6 +67,7 @@ class TCommPort : public TPortDevice {
   std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
 
   void Close() override;
+  void Await(std::int32_t count) override;
   // While open: how promptly the driver hands received bytes on.
   LineLatency Latency() const;
 

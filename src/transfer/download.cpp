@@ -37,6 +37,7 @@ void Download::Start(const std::string& hexFileName) {
   s_.LastBlock = false;
   s_.TransferState = State::WaitingForDevice;
   if (!port_.Active()) port_.Open();
+  HintAwaited();
   view_.ShowPrompt();
 }
 
@@ -47,6 +48,19 @@ void Download::RxChar(std::int32_t count) {
   const std::int32_t got = std::clamp(port_.ReadBuf(received.data(), wanted), 0, wanted);
   const std::uint32_t startsBefore = starts_;
   for (std::int32_t i = 0; i < got && starts_ == startsBefore; ++i) FilterEcho(received[i]);
+  if (starts_ == startsBefore) HintAwaited();
+}
+
+// What the port is told the engine waits for: the rest of the packet's echo and, but for the
+// end command, its reply byte; nothing in particular while it waits for the hello.
+void Download::HintAwaited() {
+  std::int32_t awaited = 0;
+  if (awaitingEndEcho_) {
+    awaited = s_.TxLength - s_.RxCount;
+  } else if (s_.TransferState != State::Idle && s_.TransferState != State::WaitingForDevice) {
+    awaited = s_.TxLength + 1 - s_.RxCount;
+  }
+  port_.Await(std::max(awaited, 0));
 }
 
 // A wait left without its image would send an empty one at the next hello.
@@ -142,8 +156,10 @@ void Download::FinishTransfer() {
   awaitingEndEcho_ = true;
 }
 
+// The hint before the bytes: their echo may come back before WriteBuf has returned.
 void Download::SendPacket() {
   s_.RxCount = 0;
+  HintAwaited();
   port_.WriteBuf(s_.TxBuffer.data(), s_.TxLength);
 }
 

@@ -81,6 +81,7 @@ class Download {
   void BeginTransfer();
   void FinishTransfer();
   void SendPacket();
+  void HintAwaited();
   void FilterEcho(std::uint8_t byte);
   void HandleReply(std::uint8_t byte);
   void RejectReply();

@@ -19,6 +19,10 @@ class Port {
   virtual std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) = 0;
   // Reads up to count received bytes; returns how many were read.
   virtual std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) = 0;
+  // A hint, not a contract: the engine waits for count more bytes (a packet's echo and its
+  // reply), or takes every byte as it comes (0, waiting for the hello). A port may then gather
+  // the bytes into one notification; what it notifies and when stays correct without the hint.
+  virtual void Await(std::int32_t count) { static_cast<void>(count); }
 };
 
 }  // namespace transfer

@@ -43,6 +43,12 @@ std::int32_t ScriptedTarget::ReadBuf(std::uint8_t* buffer, std::int32_t count) {
   return static_cast<std::int32_t>(n);
 }
 
+void ScriptedTarget::Await(std::int32_t count) {
+  std::size_t pending = input_.size();
+  for (const Packet& arrival : line_) pending += arrival.size();
+  hints_.push_back({count, pending, packets_.size()});
+}
+
 void ScriptedTarget::Inject(std::vector<std::uint8_t> bytes) {
   if (!bytes.empty()) line_.push_back(std::move(bytes));
 }

@@ -30,6 +30,8 @@ class ScriptedTarget : public Port {
   void Open() override;
   std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override;
   std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
+  // Recorded with what the line still holds for the reader then.
+  void Await(std::int32_t count) override;
 
   void SetDeviceName(std::string name) { deviceName_ = std::move(name); }
   void SetActive(bool active) { active_ = active; }
@@ -77,9 +79,17 @@ class ScriptedTarget : public Port {
   bool LineQuiet() const { return line_.empty(); }
   const std::vector<std::int32_t>& ReadRequests() const { return readRequests_; }
   int OpenCalls() const { return openCalls_; }
+  struct Hint {
+    std::int32_t awaited;
+    std::size_t pending;  // bytes on the line or in the input queue when it was given
+    std::size_t packets;  // packets written before it
+  };
+  const std::vector<Hint>& Hints() const { return hints_; }
 
  private:
   std::optional<std::uint8_t> Answer(const Packet& packet);
+
+  std::vector<Hint> hints_;
 
   Journal* journal_;
   std::string deviceName_;

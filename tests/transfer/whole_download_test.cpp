@@ -76,6 +76,35 @@ TEST_P(WholeDownload, SendsEveryBlockAndEndsIdle) {
   for (std::size_t i = 0; i < parts.size(); ++i) EXPECT_EQ(parts[i], "parts " + std::to_string(i));
 }
 
+// The port is told what the engine awaits: before each packet its echo and reply (the end
+// command: its echo), and after a part of them has been read exactly the rest still to come.
+TEST_P(WholeDownload, EveryHintIsWhatTheLineStillOwesTheEngine) {
+  const auto [size, chunk] = GetParam();
+  Rig rig;
+  rig.target.SetChunk(chunk);
+  rig.Flash(RandomImage(size, 3));
+  const auto& packets = rig.target.Packets();
+  const auto& hints = rig.target.Hints();
+  ASSERT_FALSE(hints.empty());
+  for (const ScriptedTarget::Hint& hint : hints) {
+    if (hint.pending > 0) {
+      // After the end command the engine waits for its echo alone, not the reply behind it.
+      const bool afterEnd = hint.packets == packets.size();
+      EXPECT_EQ(static_cast<std::size_t>(hint.awaited) + (afterEnd ? 1 : 0), hint.pending)
+          << hint.packets;
+    } else if (hint.awaited > 0) {
+      // Given before the packet it announces is written.
+      ASSERT_LT(hint.packets, packets.size());
+      const std::size_t echo = packets[hint.packets].size();
+      const bool end = hint.packets + 1 == packets.size();
+      EXPECT_EQ(static_cast<std::size_t>(hint.awaited), echo + (end ? 0 : 1)) << hint.packets;
+    }
+  }
+  // The hello is awaited byte by byte; the download ends awaiting nothing.
+  EXPECT_EQ(hints.front().awaited, 0);
+  EXPECT_EQ(hints.back().awaited, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Sizes, WholeDownload,
                          ::testing::Values(WholeCase{0, 0}, WholeCase{1, 0}, WholeCase{127, 1},
                                            WholeCase{128, 0}, WholeCase{300, 0}, WholeCase{300, 1},

@@ -45,6 +45,9 @@ class FlashRun : private serial::LinkConsumer, private transfer::Port {
   void Open() override;
   std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override;
   std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
+  void Await(std::int32_t count) override {
+    if (link_) link_->Port().Await(count);
+  }
 
   void Interrupt(int signal);
   void Quit(int code);

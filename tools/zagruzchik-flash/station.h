@@ -103,6 +103,9 @@ class Station : private transfer::View, private transfer::Port, private serial::
     return link_ ? link_->Port().WriteBuf(buffer, count) : 0;
   }
   std::int32_t ReadBuf(std::uint8_t* buffer, std::int32_t count) override;
+  void Await(std::int32_t count) override {
+    if (link_) link_->Port().Await(count);
+  }
 
   // transfer::View
   void SetProgressTotal(std::uint32_t totalParts) override { total_ = totalParts; }

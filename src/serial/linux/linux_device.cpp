@@ -10,14 +10,17 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <utility>
 
 #include "serial/comm_device.h"
 #include "serial/comm_error.h"
 #include "serial/linux/descriptor.h"
 #include "serial/linux/latency_timer.h"
+#include "serial/linux/reply_gather.h"
 #include "serial/linux/termios2.h"
 #include "serial/linux/uucp_lock.h"
 #include "serial/rate_tolerance.h"
@@ -144,6 +147,12 @@ class LinuxDevice : public CommDevice {
       RaiseCommError("Error writing dcb (%d), %s", error);
     }
     CheckRateReadBack(line.BaudRate, rates.input, rates.output);
+    // A character on the line: start bit, data bits, parity bit, stop bits (1.5 counts as 2).
+    const int bits = 1 + 4 + static_cast<int>(line.Databits) +
+                     (line.Parity == TParity::paNone ? 0 : 1) +
+                     (line.Stopbits == TStopbits::sb1 ? 1 : 2);
+    if (line.BaudRate > 0)
+      byteTime_.store(1000000LL * bits / line.BaudRate, std::memory_order_relaxed);
     const TFlowControl& flow = line.FlowControl;
     int raise = 0;
     int lower = 0;
@@ -218,6 +227,7 @@ class LinuxDevice : public CommDevice {
       }
       bool received = false;
       bool failed = false;
+      bool fromPort = false;
       for (int i = 0; i < n; ++i) {
         if (events[i].data.fd == wakeFd_.get()) return Event::Woken;
         if (events[i].data.fd == againFd_.get()) {
@@ -227,11 +237,45 @@ class LinuxDevice : public CommDevice {
           continue;
         }
         if (events[i].events & (EPOLLHUP | EPOLLERR)) failed = true;
-        if (events[i].events & EPOLLIN) received = true;
+        if (events[i].events & EPOLLIN) received = fromPort = true;
       }
       if (failed) return Event::LineFailed;
+      if (fromPort) {
+        // A packet's echo and reply come in as one notification, not one per byte.
+        const std::int32_t awaited = awaited_.load(std::memory_order_relaxed);
+        if (awaited > 1) {
+          const int gathered =
+              linux_tty::GatherReply(fd_.get(), wakeFd_.get(), againFd_.get(), awaited,
+                                     std::chrono::microseconds(byteTime_.load()));
+          if (gathered > 0) return Event::LineFailed;
+          // The bytes that came meanwhile left the port ready: that news is taken here, so
+          // that the next wait does not wake for bytes already reported.
+          if (const std::optional<Event> event = TakeReadiness()) return *event;
+        }
+      }
       if (received) return Event::Received;
     }
+  }
+
+  void Await(std::int32_t count) override { awaited_.store(count, std::memory_order_relaxed); }
+
+  // What came on the descriptors while nobody waited on them: Woken, LineFailed, or nothing for
+  // bytes (and Renotify) reported with the gathered ones.
+  std::optional<Event> TakeReadiness() {
+    epoll_event events[3];
+    int n;
+    while ((n = ::epoll_wait(epollFd_.get(), events, 3, 0)) < 0 && errno == EINTR) {
+    }
+    for (int i = 0; i < n; ++i) {
+      if (events[i].data.fd == wakeFd_.get()) return Event::Woken;
+      if (events[i].data.fd == againFd_.get()) {
+        std::uint64_t count;
+        [[maybe_unused]] const ssize_t r = ::read(againFd_.get(), &count, sizeof count);
+      } else if (events[i].events & (EPOLLHUP | EPOLLERR)) {
+        return Event::LineFailed;
+      }
+    }
+    return std::nullopt;
   }
 
   // A hang-up or an error on the descriptor: no more is known of it than that.
@@ -277,6 +321,9 @@ class LinuxDevice : public CommDevice {
   linux_tty::SavedLine savedLine_;
   int savedSerialFlags_ = 0;
   LineLatency latency_;
+  std::atomic<std::int32_t> awaited_{0};
+  // One character's time on the line, in microseconds.
+  std::atomic<long long> byteTime_{1000};
 };
 
 [[noreturn]] void RaiseOpenError(const std::string& name, int error) {
