@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -23,7 +24,8 @@ namespace {
 
 class BlockingPort : public transfer::Port {
  public:
-  explicit BlockingPort(std::string path) : path_(std::move(path)) {}
+  BlockingPort(std::string path, bool wholeReplies)
+      : path_(std::move(path)), wholeReplies_(wholeReplies) {}
   ~BlockingPort() override {
     if (fd_ >= 0) close(fd_);
   }
@@ -37,6 +39,16 @@ class BlockingPort : public transfer::Port {
     cfmakeraw(&settings);
     settings.c_cflag |= CLOCAL | CREAD;
     if (tcsetattr(fd_, TCSANOW, &settings) != 0) Fail("tcsetattr");
+    settings_ = settings;
+  }
+  // A terminal's poll says "readable" once VMIN bytes are waiting (VTIME 0).
+  void Await(std::int32_t count) override {
+    if (!wholeReplies_) return;
+    const auto vmin = static_cast<cc_t>(std::clamp(count, 1, 255));
+    if (settings_.c_cc[VMIN] == vmin) return;
+    settings_.c_cc[VMIN] = vmin;
+    settings_.c_cc[VTIME] = 0;
+    if (tcsetattr(fd_, TCSANOW, &settings_) != 0) Fail("tcsetattr");
   }
   std::int32_t WriteBuf(const std::uint8_t* buffer, std::int32_t count) override {
     for (std::int32_t done = 0; done < count;) {
@@ -66,7 +78,9 @@ class BlockingPort : public transfer::Port {
 
  private:
   std::string path_;
+  bool wholeReplies_;
   int fd_ = -1;
+  termios settings_{};
 };
 
 class QuietView : public transfer::View {
@@ -88,8 +102,8 @@ class QuietView : public transfer::View {
 
 }  // namespace
 
-void FlashBlocking(const std::string& portPath, const std::string& hexFile) {
-  BlockingPort port(portPath);
+void FlashBlocking(const std::string& portPath, const std::string& hexFile, bool wholeReplies) {
+  BlockingPort port(portPath, wholeReplies);
   QuietView view;
   h2b::HexImageSource images;
   transfer::Download download(port, view, images);

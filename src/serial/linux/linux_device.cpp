@@ -242,16 +242,7 @@ class LinuxDevice : public CommDevice {
       if (failed) return Event::LineFailed;
       if (fromPort) {
         // A packet's echo and reply come in as one notification, not one per byte.
-        const std::int32_t awaited = awaited_.load(std::memory_order_relaxed);
-        if (awaited > 1) {
-          const int gathered =
-              linux_tty::GatherReply(fd_.get(), wakeFd_.get(), againFd_.get(), awaited,
-                                     std::chrono::microseconds(byteTime_.load()));
-          if (gathered > 0) return Event::LineFailed;
-          // The bytes that came meanwhile left the port ready: that news is taken here, so
-          // that the next wait does not wake for bytes already reported.
-          if (const std::optional<Event> event = TakeReadiness()) return *event;
-        }
+        if (const std::optional<Event> event = GatherAwaited()) return *event;
       }
       if (received) return Event::Received;
     }
@@ -259,13 +250,46 @@ class LinuxDevice : public CommDevice {
 
   void Await(std::int32_t count) override { awaited_.store(count, std::memory_order_relaxed); }
 
-  // What came on the descriptors while nobody waited on them: Woken, LineFailed, or nothing for
-  // bytes (and Renotify) reported with the gathered ones.
-  std::optional<Event> TakeReadiness() {
+  // The bytes the reader awaits, gathered after the first of them came: counted at the line's
+  // rate, the last few waited for as they come, or the quiet after a short reply. Nothing
+  // when no more than a byte is awaited (each arrival is reported, as for the hello).
+  std::optional<Event> GatherAwaited() {
+    const std::int32_t awaited = awaited_.load(std::memory_order_relaxed);
+    if (awaited <= 1) return std::nullopt;
+    const std::chrono::microseconds byteTime(byteTime_.load(std::memory_order_relaxed));
+    int error = 0;
+    const linux_tty::Gathered gathered =
+        linux_tty::GatherReply(fd_.get(), wakeFd_.get(), againFd_.get(), awaited, byteTime, &error);
+    if (gathered == linux_tty::Gathered::Failed) return Event::LineFailed;
+    if (gathered == linux_tty::Gathered::Tail) return WaitForTail(awaited, byteTime);
+    // The bytes that came meanwhile left the port ready: that news is taken here, so that the
+    // next wait does not wake for bytes already reported.
+    if (const std::optional<Event> event = TakeReadiness(0)) return *event;
+    return Event::Received;
+  }
+
+  // The reply's last bytes, one wake-up each, until all are in or the line is quiet.
+  Event WaitForTail(std::int32_t awaited, std::chrono::microseconds byteTime) {
+    const int quietMs = static_cast<int>(
+        std::chrono::ceil<std::chrono::milliseconds>(byteTime * linux_tty::kQuietBytes).count());
+    for (;;) {
+      if (const std::optional<Event> event = TakeReadiness(quietMs)) return *event;
+      if (tailQuiet_) return Event::Received;
+      int queued = 0;
+      if (::ioctl(fd_.get(), FIONREAD, &queued) != 0) return Event::LineFailed;
+      if (queued >= awaited) return Event::Received;
+    }
+  }
+
+  // What comes on the descriptors within timeoutMs (what came while nobody waited, for 0):
+  // Woken, LineFailed, or nothing for bytes (and Renotify), which go with the gathered ones;
+  // tailQuiet_ tells whether nothing came at all.
+  std::optional<Event> TakeReadiness(int timeoutMs) {
     epoll_event events[3];
     int n;
-    while ((n = ::epoll_wait(epollFd_.get(), events, 3, 0)) < 0 && errno == EINTR) {
+    while ((n = ::epoll_wait(epollFd_.get(), events, 3, timeoutMs)) < 0 && errno == EINTR) {
     }
+    tailQuiet_ = n <= 0;
     for (int i = 0; i < n; ++i) {
       if (events[i].data.fd == wakeFd_.get()) return Event::Woken;
       if (events[i].data.fd == againFd_.get()) {
@@ -322,6 +346,7 @@ class LinuxDevice : public CommDevice {
   int savedSerialFlags_ = 0;
   LineLatency latency_;
   std::atomic<std::int32_t> awaited_{0};
+  bool tailQuiet_ = false;  // event thread
   // One character's time on the line, in microseconds.
   std::atomic<long long> byteTime_{1000};
 };

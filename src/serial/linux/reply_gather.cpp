@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace serial::linux_tty {
@@ -30,23 +31,29 @@ bool Signalled(int wake, int again, std::chrono::microseconds time) {
 
 }  // namespace
 
-int GatherReply(int port, int wake, int again, std::int32_t awaited,
-                std::chrono::microseconds byteTime) {
+Gathered GatherReply(int port, int wake, int again, std::int32_t awaited,
+                     std::chrono::microseconds byteTime, int* error) {
   int queued = Queued(port);
-  if (queued < 0) return -queued;
+  const std::int32_t head = awaited - kTailBytes;
   // First a short look: a single byte that no more follow (a wrong reply without an echo)
   // goes on after the quiet time; a reply under way shows more bytes by then.
   std::chrono::microseconds wait = byteTime * kQuietBytes;
-  while (queued < awaited) {
-    if (Signalled(wake, again, wait)) return -1;
+  std::chrono::microseconds quiet{0};
+  for (;;) {
+    if (queued < 0) {
+      *error = -queued;
+      return Gathered::Failed;
+    }
+    if (queued >= awaited) return Gathered::Complete;
+    if (queued >= head) return Gathered::Tail;
+    if (Signalled(wake, again, wait)) return Gathered::Signalled;
     const int now = Queued(port);
-    if (now < 0) return -now;
-    if (now == queued) break;  // quiet for the whole wait
+    quiet = now == queued ? quiet + wait : std::chrono::microseconds(0);
+    if (quiet >= byteTime * kQuietBytes) return Gathered::Quiet;
     queued = now;
-    // The rest at the line's rate, and the quiet time after it for a reply that stops short.
-    wait = byteTime * (awaited - queued + kQuietBytes);
+    // Until the head of the reply should be in, at the line's rate.
+    wait = byteTime * std::max(head - std::max(queued, 0), 1);
   }
-  return 0;
 }
 
 }  // namespace serial::linux_tty

@@ -5,14 +5,25 @@
 
 namespace serial::linux_tty {
 
-// After the first of the bytes a reader awaits has arrived: waits, without a wake-up per byte,
-// until `awaited` bytes are queued on port, or until the line has been quiet for kQuietBytes
-// byte times (a short or wrong reply), or something on wake or again. Bytes that arrive
-// meanwhile are only counted (FIONREAD), at the moments the line's rate says they should all
-// be there. 0 when the bytes are there to be reported, -1 when wake or again was signalled, or
-// the errno of a failing count (the line is gone).
+// A reply counts as ended when the line has been quiet this many byte times.
 inline constexpr int kQuietBytes = 2;
-int GatherReply(int port, int wake, int again, std::int32_t awaited,
-                std::chrono::microseconds byteTime);
+// The last bytes of a reply are waited for one by one, so that the reply is handed on the
+// moment its last byte is in, not at a predicted time that the line's jitter may miss.
+inline constexpr int kTailBytes = 2;
+
+enum class Gathered {
+  Complete,   // all awaited bytes are queued
+  Quiet,      // fewer, and the line has gone quiet: a short reply
+  Tail,       // all but the last few: wait for those as they come
+  Signalled,  // wake or again
+  Failed      // counting the queue failed: the line is gone (errno in *error)
+};
+
+// After the first of the bytes a reader awaits has arrived: waits, without a wake-up per byte,
+// until all but the last kTailBytes of `awaited` bytes are queued on port, or the line has been
+// quiet for kQuietBytes byte times, or wake or again is signalled. Bytes that arrive meanwhile
+// are only counted (FIONREAD), at the moments the line's rate says they should be there.
+Gathered GatherReply(int port, int wake, int again, std::int32_t awaited,
+                     std::chrono::microseconds byteTime, int* error);
 
 }  // namespace serial::linux_tty
