@@ -258,10 +258,11 @@ class LinuxDevice : public CommDevice {
     if (awaited <= 1) return std::nullopt;
     const std::chrono::microseconds byteTime(byteTime_.load(std::memory_order_relaxed));
     int error = 0;
-    const linux_tty::Gathered gathered =
-        linux_tty::GatherReply(fd_.get(), wakeFd_.get(), againFd_.get(), awaited, byteTime, &error);
+    std::chrono::microseconds quietTime{0};
+    const linux_tty::Gathered gathered = linux_tty::GatherReply(
+        fd_.get(), wakeFd_.get(), againFd_.get(), awaited, byteTime, &quietTime, &error);
     if (gathered == linux_tty::Gathered::Failed) return Event::LineFailed;
-    if (gathered == linux_tty::Gathered::Tail) return WaitForTail(awaited, byteTime);
+    if (gathered == linux_tty::Gathered::Tail) return WaitForTail(awaited, quietTime);
     // The bytes that came meanwhile left the port ready: that news is taken here, so that the
     // next wait does not wake for bytes already reported.
     if (const std::optional<Event> event = TakeReadiness(0)) return *event;
@@ -269,9 +270,9 @@ class LinuxDevice : public CommDevice {
   }
 
   // The reply's last bytes, one wake-up each, until all are in or the line is quiet.
-  Event WaitForTail(std::int32_t awaited, std::chrono::microseconds byteTime) {
-    const int quietMs = static_cast<int>(
-        std::chrono::ceil<std::chrono::milliseconds>(byteTime * linux_tty::kQuietBytes).count());
+  Event WaitForTail(std::int32_t awaited, std::chrono::microseconds quietTime) {
+    const int quietMs =
+        static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(quietTime).count());
     for (;;) {
       if (const std::optional<Event> event = TakeReadiness(quietMs)) return *event;
       if (tailQuiet_) return Event::Received;

@@ -32,12 +32,17 @@ bool Signalled(int wake, int again, std::chrono::microseconds time) {
 }  // namespace
 
 Gathered GatherReply(int port, int wake, int again, std::int32_t awaited,
-                     std::chrono::microseconds byteTime, int* error) {
+                     std::chrono::microseconds byteTime, std::chrono::microseconds* quietTime,
+                     int* error) {
   int queued = Queued(port);
+  // An adapter that hands bytes on in groups (its latency timer) is quiet between them: the
+  // first group's size tells how long a quiet stretch must be to mean the reply has ended.
+  const int group = std::max(queued, 1);
+  *quietTime = byteTime * (kQuietBytes + (group > 1 ? group : 0));
   const std::int32_t head = awaited - kTailBytes;
   // First a short look: a single byte that no more follow (a wrong reply without an echo)
   // goes on after the quiet time; a reply under way shows more bytes by then.
-  std::chrono::microseconds wait = byteTime * kQuietBytes;
+  std::chrono::microseconds wait = *quietTime;
   std::chrono::microseconds quiet{0};
   for (;;) {
     if (queued < 0) {
@@ -49,7 +54,7 @@ Gathered GatherReply(int port, int wake, int again, std::int32_t awaited,
     if (Signalled(wake, again, wait)) return Gathered::Signalled;
     const int now = Queued(port);
     quiet = now == queued ? quiet + wait : std::chrono::microseconds(0);
-    if (quiet >= byteTime * kQuietBytes) return Gathered::Quiet;
+    if (quiet >= *quietTime) return Gathered::Quiet;
     queued = now;
     // Until the head of the reply should be in, at the line's rate.
     wait = byteTime * std::max(head - std::max(queued, 0), 1);
