@@ -197,7 +197,7 @@ TEST_F(GuestFtdi, PulledOutMidDownloadTheFlasherReportsItOnceAndEndsWithinASecon
 TEST_F(GuestFtdi, AutoTakesTheAdapterThatHearsTheHelloAndSendsTheOtherNothing) {
   for (const bool swapped : {false, true}) {
     SCOPED_TRACE(swapped ? "swapped" : "as plugged");
-    const std::string quiet = Folder() + "/quiet.out", trace = Folder() + "/trace.log";
+    const std::string quiet = Folder() + "/quiet.out", trace = Folder() + "/trace-auto.log";
     std::filesystem::remove(trace);
     std::ofstream(quiet).close();
     ASSERT_NO_FATAL_FAILURE(Boot(FtdiPair(quiet, swapped), "download", {"--no-pace"},

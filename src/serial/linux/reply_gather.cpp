@@ -37,7 +37,7 @@ Gathered GatherReply(int port, int wake, int again, std::int32_t awaited,
   int queued = Queued(port);
   // An adapter that hands bytes on in groups (its latency timer) is quiet between them: the
   // first group's size tells how long a quiet stretch must be to mean the reply has ended.
-  const int group = std::max(queued, 1);
+  const int group = std::clamp(queued, 1, kLongestWaitBytes);
   *quietTime = byteTime * (kQuietBytes + (group > 1 ? group : 0));
   const std::int32_t head = awaited - kTailBytes;
   // First a short look: a single byte that no more follow (a wrong reply without an echo)
@@ -56,8 +56,9 @@ Gathered GatherReply(int port, int wake, int again, std::int32_t awaited,
     quiet = now == queued ? quiet + wait : std::chrono::microseconds(0);
     if (quiet >= *quietTime) return Gathered::Quiet;
     queued = now;
-    // Until the head of the reply should be in, at the line's rate.
-    wait = byteTime * std::max(head - std::max(queued, 0), 1);
+    // Until the head of the reply should be in, at the line's rate; a look at least every so
+    // often, for a driver whose queue fills before that.
+    wait = byteTime * std::clamp(head - std::max(queued, 0), 1, kLongestWaitBytes);
   }
 }
 

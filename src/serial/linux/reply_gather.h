@@ -11,6 +11,8 @@ inline constexpr int kQuietBytes = 2;
 // The last bytes of a reply are waited for one by one, so that the reply is handed on the
 // moment its last byte is in, not at a predicted time that the line's jitter may miss.
 inline constexpr int kTailBytes = 2;
+// No wait between two counts is longer than this many byte times.
+inline constexpr int kLongestWaitBytes = 64;
 
 enum class Gathered {
   Complete,   // all awaited bytes are queued
