@@ -26,6 +26,12 @@ RECT ScaledRect(const design::Box& box, UINT dpi) {
           Scaled(box.y + box.height, dpi)};
 }
 
+void MoveToSuggested(HWND window, LPARAM lParam) {
+  const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+               suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, UINT dpi) {
   using AdjustFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   static const auto adjustForDpi =

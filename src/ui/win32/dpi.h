@@ -16,6 +16,9 @@ namespace ui {
 UINT WindowDpi(HWND window);
 int Scaled(int value, UINT dpi);
 RECT ScaledRect(const design::Box& box, UINT dpi);
+// A window moved onto a screen of another scale (WM_DPICHANGED, once laid out again at the new
+// dpi) takes the size and place Windows suggests in lParam.
+void MoveToSuggested(HWND window, LPARAM lParam);
 // The outer size of a window of that style whose client area is width x height.
 SIZE OuterSize(int width, int height, DWORD style, DWORD exStyle, UINT dpi);
 

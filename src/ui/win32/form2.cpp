@@ -75,15 +75,10 @@ LRESULT TForm2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Hide();
       return 0;
-    case WM_DPICHANGED: {
-      // Moved onto a screen of another scale: the size and place Windows suggests.
+    case WM_DPICHANGED:
       ApplyDpi(LOWORD(wParam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggested(Handle(), lParam);
       return 0;
-    }
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wParam), SystemColor(COLOR_WINDOW));
       SetTextColor(reinterpret_cast<HDC>(wParam), SystemColor(COLOR_WINDOWTEXT));

@@ -161,15 +161,10 @@ LRESULT TForm1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // Ends the message loop; shutdown then hides and destroys the windows in order.
       PostQuitMessage(0);
       return 0;
-    case WM_DPICHANGED: {
-      // Moved onto a screen of another scale: laid out again, at the place Windows suggests.
+    case WM_DPICHANGED:
       ApplyDpi(LOWORD(wParam));
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
-                   suggested->right - suggested->left, suggested->bottom - suggested->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+      MoveToSuggested(Handle(), lParam);
       return 0;
-    }
     default:
       break;
   }
