@@ -59,16 +59,17 @@ Line::~Line() {
   if (fd_ >= 0) close(fd_);
 }
 
+// The master reports POLLHUP for as long as nobody has the slave open.
+bool Line::HasPeer() const {
+  pollfd entry{fd_, POLLIN, 0};
+  if (poll(&entry, 1, 0) < 0 && errno != EINTR) Fail("poll");
+  return !(entry.revents & POLLHUP);
+}
+
+// There is no event for the opening itself, so look again every few milliseconds.
 void Line::WaitForPeer() const {
-  // The master reports POLLHUP for as long as nobody has the slave open. There is no
-  // event for the opening itself, so look again every few milliseconds.
   const timespec pause{0, 2'000'000};
-  for (;;) {
-    pollfd entry{fd_, POLLIN, 0};
-    if (poll(&entry, 1, 0) < 0 && errno != EINTR) Fail("poll");
-    if (!(entry.revents & POLLHUP)) return;
-    nanosleep(&pause, nullptr);
-  }
+  while (!HasPeer()) nanosleep(&pause, nullptr);
 }
 
 void Line::HangUp() {

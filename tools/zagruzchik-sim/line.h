@@ -29,6 +29,8 @@ class Line {
 
   // Returns once a program holds the pseudo-terminal's other side open.
   void WaitForPeer() const;
+  // Whether the other side has the pseudo-terminal open now.
+  bool HasPeer() const;
   // Closing a pseudo-terminal's master hangs the line up for the flasher.
   void HangUp();
 

@@ -32,14 +32,14 @@ void PacedOutput::Queue(std::uint8_t byte, Clock::time_point earliest) {
   queue_.push_back({byte, stretchStart_ + LineTime(stretchBytes_)});
 }
 
-void PacedOutput::WriteDue(int fd) {
+void PacedOutput::WriteDue(int fd, Clock::time_point horizon) {
   const Clock::time_point now = Clock::now();
   std::uint8_t chunk[kMaxBurst];
   // Whole groups whose last byte is due.
   std::size_t count = 0;
   while (count < queue_.size()) {
     const std::size_t group = std::min(burst_, queue_.size() - count);
-    if (count + group > sizeof chunk || queue_[count + group - 1].due > now) break;
+    if (count + group > sizeof chunk || queue_[count + group - 1].due > horizon) break;
     for (std::size_t i = count; i < count + group; ++i) chunk[i] = queue_[i].byte;
     count += group;
   }

@@ -23,8 +23,9 @@ class PacedOutput {
 
   // Queues a byte that may not go out before `earliest` (its arrival, for an echo).
   void Queue(std::uint8_t byte, Clock::time_point earliest);
-  // Writes every byte that is due by now to the non-blocking fd.
-  void WriteDue(int fd);
+  // Writes every byte that is due by horizon (now, or a little later for a loop that serves
+  // many lines at each wake-up) to the non-blocking fd.
+  void WriteDue(int fd, Clock::time_point horizon);
 
   bool Empty() const { return queue_.empty(); }
   // Drops what is queued: the side it was for has gone.

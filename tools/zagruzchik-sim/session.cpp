@@ -24,37 +24,63 @@ constexpr auto kLinger = std::chrono::seconds(2);
 int Session::Run() {
   // The default 50 us of timer slack would make every reply late by that much.
   if (options_.pace) prctl(PR_SET_TIMERSLACK, 1UL);
+  Start();
+  for (;;) {
+    if (const std::optional<int> done = Advance(Clock::now())) return *done;
+    Wait();
+    if (const std::optional<int> done = AfterWait()) return *done;
+  }
+}
+
+void Session::Start() {
   if (line_.IsPty()) line_.WaitForPeer();
   Greet();
-  for (;;) {
-    if (hangUpNow_) {
-      line_.HangUp();
-      std::fprintf(stderr, "zagruzchik-sim: hung up at the end command\n");
-      PrintSummary();
-      return *result_;
-    }
-    out_.WriteDue(line_.Fd());
-    if (hangUpWhenSent_ && out_.Empty()) {
-      line_.HangUp();
-      std::fprintf(stderr, "zagruzchik-sim: hung up after packet %d\n", answered_);
-      return 0;
-    }
-    if (result_ && out_.Empty() && (!line_.IsPty() || Clock::now() >= lingerUntil_)) break;
-    Wait();
-    if (!Receive()) {
-      if (options_.echoOnly) {
-        out_.Discard();
-        line_.WaitForPeer();
-        continue;
-      }
-      if (!result_)
-        throw LineError("the line was closed after packet " + std::to_string(answered_) +
-                        ", before the end command");
-      break;
-    }
+}
+
+bool Session::TryStart() {
+  if (line_.IsPty() && !line_.HasPeer()) return false;
+  Greet();
+  return true;
+}
+
+std::optional<int> Session::Advance(Clock::time_point horizon) {
+  if (hangUpNow_) {
+    line_.HangUp();
+    std::fprintf(stderr, "zagruzchik-sim: hung up at the end command\n");
+    PrintSummary();
+    return *result_;
   }
+  out_.WriteDue(line_.Fd(), horizon);
+  if (hangUpWhenSent_ && out_.Empty()) {
+    line_.HangUp();
+    std::fprintf(stderr, "zagruzchik-sim: hung up after packet %d\n", answered_);
+    return 0;
+  }
+  if (result_ && out_.Empty() && (!line_.IsPty() || Clock::now() >= lingerUntil_)) {
+    PrintSummary();
+    return *result_;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> Session::AfterWait() {
+  if (Receive()) return std::nullopt;
+  if (options_.echoOnly) {
+    out_.Discard();
+    line_.WaitForPeer();
+    return std::nullopt;
+  }
+  if (!result_)
+    throw LineError("the line was closed after packet " + std::to_string(answered_) +
+                    ", before the end command");
   PrintSummary();
   return *result_;
+}
+
+std::optional<Clock::time_point> Session::WakeAt() const {
+  std::optional<Clock::time_point> until = out_.Blocked() ? std::nullopt : out_.NextDue();
+  if (result_ && line_.IsPty() && (!until || lingerUntil_ < *until)) until = lingerUntil_;
+  return until;
 }
 
 void Session::Greet() {
@@ -70,8 +96,7 @@ void Session::Greet() {
 
 void Session::Wait() {
   pollfd entry{line_.Fd(), static_cast<short>(POLLIN | (out_.Blocked() ? POLLOUT : 0)), 0};
-  std::optional<Clock::time_point> until = out_.Blocked() ? std::nullopt : out_.NextDue();
-  if (result_ && line_.IsPty() && (!until || lingerUntil_ < *until)) until = lingerUntil_;
+  const std::optional<Clock::time_point> until = WakeAt();
   timespec timeout{};
   if (until) {
     const auto left = std::max(Clock::duration::zero(), *until - Clock::now());

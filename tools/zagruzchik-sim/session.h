@@ -18,6 +18,18 @@ class Session {
 
   int Run();
 
+  // The same in steps, for a loop that plays many targets on one thread: Start, then Advance
+  // (writes what is due by horizon; the exit code once done), AfterWait when the line is
+  // readable, and a wait until WakeAt or the line's readiness (writable too while Blocked).
+  void Start();
+  // Start without waiting: false while the other side has not opened the line yet.
+  bool TryStart();
+  std::optional<int> Advance(Clock::time_point horizon);
+  std::optional<int> AfterWait();
+  std::optional<Clock::time_point> WakeAt() const;
+  bool Blocked() const { return out_.Blocked(); }
+  int Fd() const { return line_.Fd(); }
+
  private:
   void Greet();
   // False once the other side has closed the line.
