@@ -78,6 +78,20 @@ int PlayTargets(const Options& options) {
   // Bytes due this soon go out with the ones due now: one wake-up serves many lines.
   const Clock::duration early = LineTime(1) / 10;
   std::size_t active = targets.size();
+  // One step of a target's session; true once the target has ended (its status kept, a
+  // failure said and counted as 3).
+  const auto Step = [&](Target& target, const auto& step) {
+    try {
+      target.result = step();
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "zagruzchik-sim: %s: %s\n", target.path.c_str(), error.what());
+      target.result = 3;
+    }
+    if (!target.result) return false;
+    --active;
+    epoll_ctl(epoll, EPOLL_CTL_DEL, target.session->Fd(), nullptr);
+    return true;
+  };
   std::vector<epoll_event> events(targets.size() + 1);
   while (active > 0) {
     const Clock::time_point horizon = Clock::now() + early;
@@ -96,17 +110,7 @@ int PlayTargets(const Options& options) {
         }
         Watch(epoll, EPOLL_CTL_ADD, target.session->Fd(), EPOLLIN, i);
       }
-      try {
-        target.result = target.session->Advance(horizon);
-      } catch (const std::exception& error) {
-        std::fprintf(stderr, "zagruzchik-sim: %s: %s\n", target.path.c_str(), error.what());
-        target.result = 3;
-      }
-      if (target.result) {
-        --active;
-        epoll_ctl(epoll, EPOLL_CTL_DEL, target.session->Fd(), nullptr);
-        continue;
-      }
+      if (Step(target, [&] { return target.session->Advance(horizon); })) continue;
       // A line that refused bytes is watched for room too.
       if (target.session->Blocked() != target.watchingWrite) {
         target.watchingWrite = target.session->Blocked();
@@ -129,16 +133,7 @@ int PlayTargets(const Options& options) {
       }
       Target& target = targets[key];
       if (target.result || !(events[static_cast<std::size_t>(k)].events & ~EPOLLOUT)) continue;
-      try {
-        target.result = target.session->AfterWait();
-      } catch (const std::exception& error) {
-        std::fprintf(stderr, "zagruzchik-sim: %s: %s\n", target.path.c_str(), error.what());
-        target.result = 3;
-      }
-      if (target.result) {
-        --active;
-        epoll_ctl(epoll, EPOLL_CTL_DEL, target.session->Fd(), nullptr);
-      }
+      Step(target, [&] { return target.session->AfterWait(); });
     }
   }
   close(timer);
