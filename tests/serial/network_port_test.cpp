@@ -291,3 +291,75 @@ TEST(NetworkPort, TheLoadersLineOverRfc2217) {
   EXPECT_EQ(Find(wire, {kIac, kSb, 44, 12, 3, kIac, kSe}), std::string::npos);
   EXPECT_NE(Find(wire, {kIac, kIac, 0x0D, 0x11}), std::string::npos);
 }
+
+// The reader's hint over a raw network port: a reply the server hands on in groups comes as
+// one notification; a short reply is not held for the bytes that never come; a connection
+// that ends while a reply is awaited is reported after the bytes that came.
+TEST(NetworkPort, AnAwaitedReplyComesWholeAndAShortOneAtOnce) {
+  const Bytes reply = {0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B};
+  std::atomic<int> step{0};
+  ScriptedServer server([&](ScriptedServer& s) {
+    s.Receive(1);
+    // Groups a line byte's time apart, as a server forwards a paced echo.
+    for (std::size_t at = 0; at < reply.size(); at += 4) {
+      s.Send(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(at),
+                   reply.begin() + static_cast<std::ptrdiff_t>(at + 4)));
+      std::this_thread::sleep_for(1ms);
+    }
+    s.Receive(1);
+    s.Send({0x42});
+    s.Receive(1);
+    s.Send({1, 2, 3});
+    while (step < 3) s.Receive(1, 100ms);
+  });
+  LoopDispatcher ui;
+  struct Consumer : serial::LinkConsumer {
+    void Received(std::int32_t count) override {
+      ++notices;
+      lastNotice = std::chrono::steady_clock::now();
+      std::uint8_t buffer[64];
+      const std::int32_t n = link->Port().ReadBuf(buffer, std::min<std::int32_t>(count, 64));
+      got.insert(got.end(), buffer, buffer + n);
+    }
+    bool LineLost(bool) override {
+      lost = true;
+      return true;
+    }
+    void Failed(const std::exception_ptr&) override {}
+    serial::LoaderLink* link = nullptr;
+    Bytes got;
+    int notices = 0;
+    bool lost = false;
+    std::chrono::steady_clock::time_point lastNotice;
+  } consumer;
+  serial::LoaderLink link(ui, consumer);
+  consumer.link = &link;
+  link.Port().SetClosePause(0ms);
+  link.Port().SetDeviceName(server.Url("socket"));
+  link.Port().Open();
+  const std::uint8_t ask = 0x01;
+
+  link.Port().Await(static_cast<std::int32_t>(reply.size()));
+  link.Port().WriteBuf(&ask, 1);
+  ASSERT_TRUE(ui.RunUntil([&] { return consumer.got.size() >= reply.size(); }, 5000ms));
+  EXPECT_EQ(consumer.got, reply);
+  // The first group may come alone before the rest is seen to follow.
+  EXPECT_LE(consumer.notices, 2);
+
+  consumer.got.clear();
+  link.Port().Await(132);
+  const auto asked = std::chrono::steady_clock::now();
+  link.Port().WriteBuf(&ask, 1);
+  ASSERT_TRUE(ui.RunUntil([&] { return !consumer.got.empty(); }, 5000ms));
+  EXPECT_EQ(consumer.got, Bytes{0x42});
+  EXPECT_LT(consumer.lastNotice - asked, 50ms);
+
+  consumer.got.clear();
+  link.Port().Await(132);
+  link.Port().WriteBuf(&ask, 1);
+  ASSERT_TRUE(ui.RunUntil([&] { return consumer.got.size() >= 3; }, 5000ms));
+  step = 3;
+  ASSERT_TRUE(ui.RunUntil([&] { return consumer.lost; }, 10000ms));
+  EXPECT_EQ(consumer.got, (Bytes{1, 2, 3}));
+  EXPECT_FALSE(link.Port().Active());
+}

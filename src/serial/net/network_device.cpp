@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cmath>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -38,6 +39,8 @@ constexpr std::size_t kMaxOptionCommands = 10000;
 constexpr std::size_t kMaxPump = 64 * 1024;
 // One byte's time on the line (10 bits at 10400 bit/s), in the first packet's round trip.
 constexpr double kByteTimeMs = 10.0 * 1000.0 / 10400.0;
+// A reply counts as ended when nothing more has come for this many byte times.
+constexpr double kQuietBytes = 2;
 
 int RemainingMs(Clock::time_point deadline) {
   const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now());
@@ -177,10 +180,12 @@ class NetworkDevice : public CommDevice {
         case NetSocket::Ready::Renotified:
           return Event::Received;
         default:
-          if (Pump(false)) return Event::Received;
+          if (Pump(false)) return GatherAwaited();
       }
     }
   }
+
+  void Await(std::int32_t count) override { awaited_.store(count, std::memory_order_relaxed); }
 
   int LineFailure() const override {
     const std::lock_guard lock(receive_);
@@ -343,6 +348,30 @@ class NetworkDevice : public CommDevice {
     return arrived;
   }
 
+  // After line bytes came: the rest of what the reader awaits, decoded as it arrives and
+  // reported once, when all of it is in or the line has been quiet for a short reply's end.
+  // The server hands the line's bytes on in groups; one notification per reply, not per group.
+  Event GatherAwaited() {
+    const auto awaited = static_cast<std::size_t>(awaited_.load(std::memory_order_relaxed));
+    const int quietMs = static_cast<int>(std::ceil(kQuietBytes * kByteTimeMs));
+    for (;;) {
+      {
+        const std::lock_guard lock(receive_);
+        // A failure is reported by the next wait, after these bytes.
+        if (received_.size() >= awaited || failure_ != 0) return Event::Received;
+      }
+      switch (socket_->WaitReadable(quietMs, true)) {
+        case NetSocket::Ready::Woken:
+          return Event::Woken;
+        case NetSocket::Ready::Readable:
+          Pump(false);
+          break;
+        default:  // quiet, or asked to report now
+          return Event::Received;
+      }
+    }
+  }
+
   // Decodes until done() holds (checked under the receive lock) or timeout passes.
   template <typename Done>
   bool WaitFor(Done done, milliseconds timeout) {
@@ -380,6 +409,7 @@ class NetworkDevice : public CommDevice {
   std::mutex send_;
   std::atomic<bool> woken_{false};
   std::atomic<bool> watching_{true};
+  std::atomic<std::int32_t> awaited_{0};
 };
 
 std::unique_ptr<NetworkDevice> Connect(const std::string& name, bool telnet) {
