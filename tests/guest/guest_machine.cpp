@@ -13,14 +13,15 @@
 namespace guest_test {
 
 Backend Uart() {
-  return {"uart", "ttyS1", {"-chardev", "pty,id=line", "-serial", "chardev:line"}};
+  return {"uart", "ttyS1", {"-chardev", "pty,id=line", "-serial", "chardev:line"}, {}};
 }
 
 Backend Ftdi() {
   return {"ftdi",
           "ttyUSB0",
           {"-chardev", "pty,id=line", "-device", "qemu-xhci,id=xhci", "-device",
-           "usb-serial,chardev=line,id=adapter"}};
+           "usb-serial,chardev=line,id=adapter"},
+          {}};
 }
 
 Backend FtdiPair(const std::string& quietFile, bool swapped) {

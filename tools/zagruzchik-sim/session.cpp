@@ -138,7 +138,12 @@ void Session::Answer(const Packet& packet) {
     for (const std::uint8_t byte : options_.afterEnd) out_.Queue(byte, Clock::now());
     return;
   }
-  if (options_.silentAfter && packet.number > *options_.silentAfter) return;
+  if (options_.silentAfter && packet.number > *options_.silentAfter) {
+    // Said once, so that a test can act while the program waits for this reply.
+    if (packet.number == *options_.silentAfter + 1)
+      std::fprintf(stderr, "zagruzchik-sim: silent from packet %d\n", packet.number);
+    return;
+  }
   out_.Queue(Reply(packet.reply, packet.number), Clock::now());
   answered_ = packet.number;
   if (options_.hangupAfter == packet.number) hangUpWhenSent_ = true;

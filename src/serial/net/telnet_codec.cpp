@@ -21,11 +21,14 @@ bool TelnetCodec::WantedFromServer(std::uint8_t option) {
 
 void TelnetCodec::Request(std::uint8_t verb, std::uint8_t option, std::vector<std::uint8_t>& out) {
   (verb == kWill ? askedUs_ : askedHim_)[option] = true;
-  out.insert(out.end(), {kIac, verb, option});
+  out.push_back(kIac);
+  out.push_back(verb);
+  out.push_back(option);
 }
 
 std::vector<std::uint8_t> TelnetCodec::Greeting() {
   std::vector<std::uint8_t> out;
+  out.reserve(15);
   Request(kWill, kBinary, out);
   Request(kDo, kBinary, out);
   Request(kWill, kSuppressGoAhead, out);

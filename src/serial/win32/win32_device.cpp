@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -62,7 +64,10 @@ class Win32Device : public CommDevice {
   Win32Device(HANDLE port, std::string name) : port_(port), name_(std::move(name)) {}
 
   // Pending requests end with the handle.
-  ~Win32Device() override { CancelIo(port_.get()); }
+  ~Win32Device() override {
+    EndPendingWait();
+    CancelIo(port_.get());
+  }
 
   // The event objects of the overlapped calls: without them nothing could be waited for.
   bool HasEvents() const {
@@ -127,13 +132,13 @@ class Win32Device : public CommDevice {
     COMSTAT status = {};
     if (!ClearCommError(port_.get(), &errors, &status))
       RaiseCommError("Error retrieving statistics (%d), %s", LastError());
-    pendingErrors_ |= errors;
+    pendingErrors_ |= static_cast<std::uint32_t>(errors);
     return static_cast<std::int32_t>(status.cbInQue);
   }
 
   std::uint32_t TakeLineErrors() override {
     BytesWaiting();
-    return std::exchange(pendingErrors_, 0);
+    return pendingErrors_.exchange(0);
   }
 
   std::int32_t Read(std::uint8_t* buffer, std::int32_t count, std::chrono::milliseconds firstByte,
@@ -160,12 +165,11 @@ class Win32Device : public CommDevice {
         return Event::Woken;
       }
       if (!waitPending_) {
-        waitRequest_ = {};  // WaitCommEvent resets its event
-        waitRequest_.hEvent = commEvent_.get();
-        mask_ = 0;
-        if (WaitCommEvent(port_.get(), &mask_, &waitRequest_)) {
+        *wait_ = {};  // WaitCommEvent resets its event
+        wait_->overlapped.hEvent = commEvent_.get();
+        if (WaitCommEvent(port_.get(), &wait_->mask, &wait_->overlapped)) {
           failures_ = 0;
-          if (mask_ != 0) return Event::Received;
+          if (wait_->mask != 0) return Event::Received;
           continue;
         }
         if (GetLastError() != ERROR_IO_PENDING) {
@@ -175,7 +179,11 @@ class Win32Device : public CommDevice {
         waitPending_ = true;
       }
       const HANDLE events[] = {wake_.get(), again_.get(), commEvent_.get()};
-      const DWORD which = WaitForMultipleObjects(3, events, FALSE, INFINITE);
+      const DWORD which = WaitForMultipleObjects(3, events, FALSE, kLineCheckMs);
+      if (which == WAIT_TIMEOUT) {
+        if (const std::optional<Event> event = CheckLine()) return *event;
+        continue;
+      }
       if (which == WAIT_OBJECT_0) return Event::Woken;
       if (which == WAIT_OBJECT_0 + 1) {
         ResetEvent(again_.get());
@@ -183,13 +191,13 @@ class Win32Device : public CommDevice {
       }
       if (which != WAIT_OBJECT_0 + 2) return Event::Woken;  // cannot wait any more
       DWORD ignored = 0;
-      if (!GetOverlappedResult(port_.get(), &waitRequest_, &ignored, FALSE)) {
+      if (!GetOverlappedResult(port_.get(), &wait_->overlapped, &ignored, FALSE)) {
         // Wine sets the event of a wait that it then leaves unfinished (Windows sets it only at
         // the end): the wait is ended here and taken for what set the event, bytes arriving;
         // with none waiting the notification finds nothing, and the next wait begins.
         if (GetLastError() == ERROR_IO_INCOMPLETE) {
           CancelIo(port_.get());
-          GetOverlappedResult(port_.get(), &waitRequest_, &ignored, TRUE);
+          GetOverlappedResult(port_.get(), &wait_->overlapped, &ignored, TRUE);
           waitPending_ = false;
           return Event::Received;
         }
@@ -199,7 +207,7 @@ class Win32Device : public CommDevice {
       }
       waitPending_ = false;
       failures_ = 0;
-      if (mask_ != 0) return Event::Received;
+      if (wait_->mask != 0) return Event::Received;
     }
   }
 
@@ -207,12 +215,7 @@ class Win32Device : public CommDevice {
 
   void StopWatching() override {
     watching_ = false;
-    if (waitPending_) {
-      CancelIo(port_.get());
-      DWORD ignored = 0;
-      GetOverlappedResult(port_.get(), &waitRequest_, &ignored, TRUE);
-      waitPending_ = false;
-    }
+    EndPendingWait();
   }
 
   std::ptrdiff_t Write(const std::uint8_t* data, std::size_t n) override {
@@ -256,12 +259,42 @@ class Win32Device : public CommDevice {
       lineFailure_ = failure;
       return Event::LineFailed;
     }
-    pendingErrors_ |= errors;
+    pendingErrors_ |= static_cast<std::uint32_t>(errors);
     if (WaitForSingleObject(wake_.get(), 1) == WAIT_OBJECT_0) return Event::Woken;
     return std::nullopt;
   }
 
+  // A line quiet for a while is asked for its status, which costs it nothing: Wine leaves a
+  // wait pending when the line behind the port goes away (Windows ends it with an error), but
+  // the status query then fails. The pending wait is ended and the line has failed.
+  std::optional<Event> CheckLine() {
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (ClearCommError(port_.get(), &errors, &status)) {
+      pendingErrors_ |= static_cast<std::uint32_t>(errors);
+      return std::nullopt;
+    }
+    lineFailure_ = LastError();
+    EndPendingWait();
+    return Event::LineFailed;
+  }
+
+  // Cancels the pending wait and lets it end. Wine never ends the cancelled wait of a line that
+  // has gone away: after a while it is given up, and its request is left to the system (a few
+  // bytes, once per lost line) rather than freed while the system may still write to it.
+  void EndPendingWait() {
+    if (!waitPending_) return;
+    waitPending_ = false;
+    CancelIo(port_.get());
+    WaitForSingleObject(commEvent_.get(), kCancelWaitMs);
+    if (HasOverlappedIoCompleted(&wait_->overlapped)) return;
+    static_cast<void>(wait_.release());
+    wait_ = std::make_unique<WaitRequest>();
+  }
+
   static constexpr int kFailuresRiddenOut = 20;
+  static constexpr DWORD kLineCheckMs = 1000;
+  static constexpr DWORD kCancelWaitMs = 1000;
 
   Handle port_;
   const std::string name_;  // "COM3", as the device manager names the port
@@ -270,11 +303,16 @@ class Win32Device : public CommDevice {
   Handle commEvent_;
   Handle again_;
   Handle wake_;
-  OVERLAPPED waitRequest_ = {};
-  DWORD mask_ = 0;
+  // The pending wait's request and the mask it fills in: the system writes both until the wait
+  // has ended.
+  struct WaitRequest {
+    OVERLAPPED overlapped = {};
+    DWORD mask = 0;
+  };
+  std::unique_ptr<WaitRequest> wait_ = std::make_unique<WaitRequest>();
   bool waitPending_ = false;
   bool watching_ = true;
-  std::uint32_t pendingErrors_ = 0;
+  std::atomic<std::uint32_t> pendingErrors_{0};  // from the event thread and the reader's
   int lineFailure_ = 0;
   int failures_ = 0;  // failed waits since the last one that ended well
 };
