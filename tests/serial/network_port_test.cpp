@@ -123,6 +123,31 @@ std::size_t Find(const Bytes& haystack, const Bytes& needle) {
   return at == haystack.end() ? std::string::npos : static_cast<std::size_t>(at - haystack.begin());
 }
 
+// What a link hands its consumer: the bytes, each notification and when it came, the line's
+// loss and the failures reported.
+struct LinkRecorder : serial::LinkConsumer {
+  void Received(std::int32_t count) override {
+    ++notices;
+    lastNotice = std::chrono::steady_clock::now();
+    std::uint8_t buffer[64];
+    const std::int32_t n = link->Port().ReadBuf(buffer, std::min<std::int32_t>(count, 64));
+    got.insert(got.end(), buffer, buffer + n);
+  }
+  bool LineLost(bool) override {
+    lost = true;
+    return true;
+  }
+  void Failed(const std::exception_ptr& failure) override {
+    failures.push_back(serial::MessageOf(failure));
+  }
+  serial::LoaderLink* link = nullptr;
+  Bytes got;
+  int notices = 0;
+  bool lost = false;
+  std::chrono::steady_clock::time_point lastNotice;
+  std::vector<std::string> failures;
+};
+
 }  // namespace
 
 serial::TLineSettings LoaderLine() {
@@ -246,24 +271,7 @@ TEST(NetworkPort, TheLoadersLineOverRfc2217) {
     s.Receive(1, 300ms);
   });
   LoopDispatcher ui;
-  struct Consumer : serial::LinkConsumer {
-    void Received(std::int32_t count) override {
-      std::uint8_t buffer[64];
-      const std::int32_t n = link->Port().ReadBuf(buffer, std::min<std::int32_t>(count, 64));
-      got.insert(got.end(), buffer, buffer + n);
-    }
-    bool LineLost(bool) override {
-      lost = true;
-      return true;
-    }
-    void Failed(const std::exception_ptr& failure) override {
-      failures.push_back(serial::MessageOf(failure));
-    }
-    serial::LoaderLink* link = nullptr;
-    Bytes got;
-    bool lost = false;
-    std::vector<std::string> failures;
-  } consumer;
+  LinkRecorder consumer;
   serial::LoaderLink link(ui, consumer);
   consumer.link = &link;
   link.Port().SetClosePause(0ms);
@@ -313,25 +321,7 @@ TEST(NetworkPort, AnAwaitedReplyComesWholeAndAShortOneAtOnce) {
     while (step < 3) s.Receive(1, 100ms);
   });
   LoopDispatcher ui;
-  struct Consumer : serial::LinkConsumer {
-    void Received(std::int32_t count) override {
-      ++notices;
-      lastNotice = std::chrono::steady_clock::now();
-      std::uint8_t buffer[64];
-      const std::int32_t n = link->Port().ReadBuf(buffer, std::min<std::int32_t>(count, 64));
-      got.insert(got.end(), buffer, buffer + n);
-    }
-    bool LineLost(bool) override {
-      lost = true;
-      return true;
-    }
-    void Failed(const std::exception_ptr&) override {}
-    serial::LoaderLink* link = nullptr;
-    Bytes got;
-    int notices = 0;
-    bool lost = false;
-    std::chrono::steady_clock::time_point lastNotice;
-  } consumer;
+  LinkRecorder consumer;
   serial::LoaderLink link(ui, consumer);
   consumer.link = &link;
   link.Port().SetClosePause(0ms);
