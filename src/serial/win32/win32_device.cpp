@@ -285,11 +285,18 @@ class Win32Device : public CommDevice {
   void EndPendingWait() {
     if (!waitPending_) return;
     waitPending_ = false;
-    CancelIo(port_.get());
-    WaitForSingleObject(commEvent_.get(), kCancelWaitMs);
-    if (HasOverlappedIoCompleted(&wait_->overlapped)) return;
-    static_cast<void>(wait_.release());
-    wait_ = std::make_unique<WaitRequest>();
+    // Also from a thread other than the one that began it (the destructor's).
+    CancelIoEx(port_.get(), &wait_->overlapped);
+    // Not the event: Wine may set it before the wait has ended.
+    const ULONGLONG deadline = GetTickCount64() + kCancelWaitMs;
+    while (!HasOverlappedIoCompleted(&wait_->overlapped)) {
+      if (GetTickCount64() >= deadline) {
+        static_cast<void>(wait_.release());
+        wait_ = std::make_unique<WaitRequest>();
+        return;
+      }
+      Sleep(1);
+    }
   }
 
   static constexpr int kFailuresRiddenOut = 20;
