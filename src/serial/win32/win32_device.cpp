@@ -128,11 +128,8 @@ class Win32Device : public CommDevice {
   }
 
   std::int32_t BytesWaiting() override {
-    DWORD errors = 0;
     COMSTAT status = {};
-    if (!ClearCommError(port_.get(), &errors, &status))
-      RaiseCommError("Error retrieving statistics (%d), %s", LastError());
-    pendingErrors_ |= static_cast<std::uint32_t>(errors);
+    if (!QueryStatus(status)) RaiseCommError("Error retrieving statistics (%d), %s", LastError());
     return static_cast<std::int32_t>(status.cbInQue);
   }
 
@@ -248,18 +245,25 @@ class Win32Device : public CommDevice {
   void Wake() override { SetEvent(wake_.get()); }
 
  private:
+  // The port's status; the line errors it reports are kept for TakeLineErrors. False when the
+  // query fails (the reason in GetLastError).
+  bool QueryStatus(COMSTAT& status) {
+    DWORD errors = 0;
+    if (!ClearCommError(port_.get(), &errors, &status)) return false;
+    pendingErrors_ |= static_cast<std::uint32_t>(errors);
+    return true;
+  }
+
   // A wait that failed while the port still answers is tried again (nothing returned), a few
   // times in a row at the most; a port that is gone (an adapter pulled out) fails its status
   // query too, and the line has failed with the wait's own error.
   std::optional<Event> AfterFailedWait() {
     const int failure = LastError();
-    DWORD errors = 0;
     COMSTAT status = {};
-    if (++failures_ > kFailuresRiddenOut || !ClearCommError(port_.get(), &errors, &status)) {
+    if (++failures_ > kFailuresRiddenOut || !QueryStatus(status)) {
       lineFailure_ = failure;
       return Event::LineFailed;
     }
-    pendingErrors_ |= static_cast<std::uint32_t>(errors);
     if (WaitForSingleObject(wake_.get(), 1) == WAIT_OBJECT_0) return Event::Woken;
     return std::nullopt;
   }
@@ -268,12 +272,8 @@ class Win32Device : public CommDevice {
   // wait pending when the line behind the port goes away (Windows ends it with an error), but
   // the status query then fails. The pending wait is ended and the line has failed.
   std::optional<Event> CheckLine() {
-    DWORD errors = 0;
     COMSTAT status = {};
-    if (ClearCommError(port_.get(), &errors, &status)) {
-      pendingErrors_ |= static_cast<std::uint32_t>(errors);
-      return std::nullopt;
-    }
+    if (QueryStatus(status)) return std::nullopt;
     lineFailure_ = LastError();
     EndPendingWait();
     return Event::LineFailed;
